@@ -98,6 +98,8 @@ std::wstring AnsiToWide(const std::string& ansi) { return Decode(ansi, LocaleCod
 std::string FormatMsTimestamp(const std::string& msText) {
   long long ms = std::strtoll(msText.c_str(), nullptr, 10);
   long long seconds = ms / 1000 + 28800;  // the service's times are shown in UTC+8
+  // The calendar range of the platform's conversion: 1969-12-31 12:00 to the end of 3000.
+  if (seconds < -43200 || seconds > 32535215999LL) return std::string();
   time_t t = static_cast<time_t>(seconds);
   struct tm tm {};
   if (!gmtime_r(&t, &tm)) return std::string();
