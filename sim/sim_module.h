@@ -49,6 +49,8 @@ class SimContext {
   virtual void AddAdminRoute(const std::string& path, AdminHandler handler) = 0;
   // Called after the admin interface reset the scenario: modules drop their state.
   virtual void OnReset(std::function<void()> handler) = 0;
+  // The scenario's port placeholders ("{control}", "{rtmp}", ...) filled with the bound ports.
+  virtual std::string ExpandPorts(const std::string& text) { return text; }
 
   DeviceBus bus;
 };
