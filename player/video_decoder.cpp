@@ -14,7 +14,7 @@ void RegisterDecoders() {}
 
 const AVCodec* FindH264Decoder() { return avcodec_find_decoder(AV_CODEC_ID_H264); }
 
-CVideoDecoder::CVideoDecoder(IPictureSink& pictures, IDecodeEvents& events) : m_pictures(pictures), m_events(events) {
+CVideoDecoder::CVideoDecoder(IPictureSink& pictures, IDecodeEvents& events) : m_pictures(pictures), m_rule(events) {
   if (const AVCodec* codec = FindH264Decoder()) {
     m_context = avcodec_alloc_context3(codec);
     if (m_context) {
@@ -67,27 +67,33 @@ int CVideoDecoder::Decode(int32_t size, bool& gotPicture) {
   return size;
 }
 
-void CVideoDecoder::DecodePacket(int32_t size, bool keyframe, int32_t nalLength, uint32_t timestamp) {
-  bool gotPicture = false;
-  int result = Decode(size, gotPicture);
-  if (result <= 0) {
-    char text[1000];
-    av_strerror(result, text, sizeof text);
-    return;
-  }
+void CLowBandwidthRule::OnDecoded(int result, bool gotPicture) {
+  if (result <= 0) return;
   if (gotPicture) {
     m_lastHadPicture = true;
-    m_pictures.OnPicture(m_frame, timestamp);
-    av_frame_unref(m_frame);
-    if (m_consoleLog) {
-      std::printf(keyframe ? "%d: IFrame decode OK, return; %d, nal len: %d\n" : "%d: PFrame decode OK, return; %d, nal len: %d\n",
-                  static_cast<int>(timestamp), result, nalLength);
-    }
     return;
   }
   bool stepped = m_events.RequestLowerQuality();
   if (!stepped && m_lastHadPicture) m_events.OnLowBandwidth();
   m_lastHadPicture = false;
+}
+
+void CVideoDecoder::DecodePacket(int32_t size, bool keyframe, int32_t nalLength, uint32_t timestamp) {
+  bool gotPicture = false;
+  int result = Decode(size, gotPicture);
+  m_rule.OnDecoded(result, gotPicture);
+  if (result <= 0) {
+    char text[1000];
+    av_strerror(result, text, sizeof text);  // kept for a debugger: the text is shown nowhere
+    return;
+  }
+  if (!gotPicture) return;
+  m_pictures.OnPicture(m_frame, timestamp);
+  av_frame_unref(m_frame);
+  if (m_consoleLog) {
+    std::printf(keyframe ? "%d: IFrame decode OK, return; %d, nal len: %d\n" : "%d: PFrame decode OK, return; %d, nal len: %d\n",
+                static_cast<int>(timestamp), result, nalLength);
+  }
 }
 
 }  // namespace zv

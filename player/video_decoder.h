@@ -17,6 +17,21 @@ namespace zv {
 void RegisterDecoders();
 const AVCodec* FindH264Decoder();
 
+// What a decode's outcome means for quality: a decode that consumed data and gave no
+// picture asks for a step down, and warns of low bandwidth once per run of such decodes
+// when the step changed nothing.
+class CLowBandwidthRule {
+ public:
+  explicit CLowBandwidthRule(IDecodeEvents& events) : m_events(events) {}
+  // result: bytes consumed, or 0 / a negative error, which changes nothing.
+  void OnDecoded(int result, bool gotPicture);
+  bool LastDecodeProducedPicture() const { return m_lastHadPicture; }
+
+ private:
+  IDecodeEvents& m_events;
+  bool m_lastHadPicture = true;
+};
+
 class CVideoDecoder : public IPacketSink {
  public:
   static constexpr int32_t kPacketCapacity = 0x80000;
@@ -30,7 +45,7 @@ class CVideoDecoder : public IPacketSink {
   int32_t PacketCapacity() const override { return m_packet ? kPacketCapacity : 0; }
   void DecodePacket(int32_t size, bool keyframe, int32_t nalLength, uint32_t timestamp) override;
 
-  bool LastDecodeProducedPicture() const { return m_lastHadPicture; }
+  bool LastDecodeProducedPicture() const { return m_rule.LastDecodeProducedPicture(); }
   // The console line per picture; the benchmark turns it off.
   void SetConsoleLog(bool on) { m_consoleLog = on; }
 
@@ -39,11 +54,10 @@ class CVideoDecoder : public IPacketSink {
   int Decode(int32_t size, bool& gotPicture);
 
   IPictureSink& m_pictures;
-  IDecodeEvents& m_events;
+  CLowBandwidthRule m_rule;
   AVCodecContext* m_context = nullptr;
   AVFrame* m_frame = nullptr;
   AVPacket* m_packet = nullptr;
-  bool m_lastHadPicture = true;
   bool m_consoleLog = true;
 };
 
