@@ -76,11 +76,12 @@ int main(int argc, char** argv) {
     std::cerr << "zelvane-sim: " << error << "\n";
     return 1;
   }
+  // The file first: whoever saw the line on stdout may read the file at once.
   const std::string line = core.ReadyLine();
-  std::cout << line << std::endl;
   if (!options.readyFile.empty() && !WriteReadyFile(options.readyFile, line)) {
     std::cerr << "zelvane-sim: cannot write " << options.readyFile << "\n";
     return 1;
   }
+  std::cout << line << std::endl;
   return core.Run();
 }

@@ -80,7 +80,7 @@ CHttpReply FaultReply(FaultMode mode) {
         "<body><h1>500 Internal Server Error</h1><p>服务器内部错误</p></body></html>";
   } else {
     reply.contentType = "application/json;charset=UTF-8";
-    reply.body = std::string("\x7f\xfe{\"resultCode\":0,\"resultInfo\":\x01\x02<<garbled", 44);
+    reply.body = "\x7f\xfe{\"resultCode\":0,\"resultInfo\":\x01\x02<<garbled";
   }
   return reply;
 }

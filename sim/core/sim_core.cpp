@@ -138,6 +138,10 @@ void CSimCore::AddAdminRoute(const std::string& path, AdminHandler handler) {
   if (m_admin) m_admin->AddRoute(path, std::move(handler));
 }
 
+Json::Value CSimCore::AdminCall(const std::string& route, const Json::Value& body) {
+  return m_admin ? m_admin->Dispatch(route, ToJsonText(body)) : AdminError("no admin interface");
+}
+
 Json::Value CSimCore::Reset() {
   m_scenario = m_loaded;
   m_accounts->Load(m_scenario);

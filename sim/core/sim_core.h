@@ -43,6 +43,8 @@ class CSimCore : public SimContext {
   void Stop();
 
   const PortMap& Ports() const { return m_ports; }
+  // One admin request without HTTP, as the admin listener would answer it.
+  Json::Value AdminCall(const std::string& route, const Json::Value& body);
   CAccountState& Accounts() { return *m_accounts; }
   CRequestLog& Log() { return m_log; }
 

@@ -1,0 +1,28 @@
+#include "tests/sim_core/sim_fixture.h"
+
+namespace zv::sim::test {
+namespace {
+
+TEST(SimReady, PrintsOneReadyLineWithTheBoundPortsAndWritesItToTheReadyFile) {
+  const std::string& line = Sim().ReadyLine();
+  // The exact text, rebuilt from the ports it reports: key order, no spaces, one line.
+  std::string expected = "{\"ready\":true,\"ports\":{";
+  const char* names[] = {"account", "payment", "admin", "web", "control", "rtmp"};
+  for (const char* name : names) {
+    expected += std::string(name == names[0] ? "" : ",") + "\"" + name + "\":" + std::to_string(Sim().Port(name));
+  }
+  EXPECT_EQ(line.substr(0, expected.size()), expected);
+  EXPECT_EQ(line.substr(line.size() - 2), "}}");
+  for (int i = 0; i < 4; ++i) EXPECT_GT(Sim().Port(names[i]), 0) << names[i] << ": ephemeral ports are reported as bound";
+  EXPECT_EQ(Sim().ReadyFileText(), line);
+}
+
+TEST(SimReady, ListensOnLoopbackForEveryService) {
+  CSimClient client(Sim());
+  EXPECT_TRUE(client.Admin("state")["ok"].asBool());
+  EXPECT_EQ(client.Web("/ad/index.html").status, 200);
+  EXPECT_EQ(client.Account("/version/checkNewVersion.html", "os=win").status, 200);
+}
+
+}  // namespace
+}  // namespace zv::sim::test
