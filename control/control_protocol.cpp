@@ -47,6 +47,12 @@ ControlMessage BuildControlMessage(uint32_t type, uint32_t tick, uint32_t first,
   return message;
 }
 
+ControlMessage BuildNodeMessage(uint32_t type, uint32_t tick, uint32_t subCode, int32_t first, int32_t second) {
+  ControlMessage message = BuildControlMessage(type, tick, subCode, static_cast<uint32_t>(first));
+  StoreLe32(message.data() + 16, static_cast<uint32_t>(second));
+  return message;
+}
+
 ControlMessage BuildControlTextMessage(uint32_t type, uint32_t tick, const std::string& text) {
   ControlMessage message{};
   StoreLe32(message.data(), type);

@@ -74,8 +74,7 @@ ControlFields ControlSessionTest::ReadMessage(TcpConnection& connection) {
 }
 
 std::vector<uint8_t> ControlSessionTest::NodeMessage(uint32_t type, uint32_t sub, int32_t a, int32_t b) {
-  ControlMessage m = BuildControlMessage(type, 77, sub, static_cast<uint32_t>(a));
-  StoreLe32(m.data() + 16, static_cast<uint32_t>(b));
+  ControlMessage m = BuildNodeMessage(type, 77, sub, a, b);
   return std::vector<uint8_t>(m.begin(), m.end());
 }
 

@@ -121,6 +121,21 @@ void TcpListener::Close() {
   m_fd = -1;
 }
 
+TcpConnection ConnectTo(uint16_t port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return TcpConnection();
+  }
+  int one = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  return TcpConnection(fd);
+}
+
 uint16_t UnusedPort() {
   TcpListener listener;
   return listener.Port();

@@ -47,6 +47,9 @@ class TcpListener {
   uint16_t m_port = 0;
 };
 
+// A client connection to 127.0.0.1:port; invalid when it was refused.
+TcpConnection ConnectTo(uint16_t port);
+
 // A loopback port on which nothing listens (bound once, then closed).
 uint16_t UnusedPort();
 
