@@ -52,6 +52,7 @@ Json::Value SendSms(AccountCall& call) {
   if (mobile.empty() || mobile.find_first_not_of("0123456789") != std::string::npos) {
     return AnswerFail(1, "手机号码格式不正确");
   }
+  call.state.SetPendingMobile(mobile);
   return AnswerOk("验证码已发送");
 }
 
@@ -61,7 +62,7 @@ Json::Value BindPhone(AccountCall& call) {
   if (call.Field("pwd") != user->password) return AnswerFail(2, "登录密码错误");
   if (call.Field("mobileCode") != kBindCode) return AnswerFail(3, "验证码错误");
   if (user->loginCode == 4) user->loginCode = 0;
-  if (user->mobile.empty()) user->mobile = "13800000000";
+  if (!call.state.PendingMobile().empty()) user->mobile = call.state.PendingMobile();
   return AnswerOk("绑定成功");
 }
 

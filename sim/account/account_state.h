@@ -88,6 +88,10 @@ class CAccountState {
   void AddFault(int userId, Json::Value fault);
   const Json::Value& FaultsOf(int userId);
 
+  // The number the last binding SMS went to; the binding that follows stores it.
+  void SetPendingMobile(const std::string& mobile) { m_pendingMobile = mobile; }
+  const std::string& PendingMobile() const { return m_pendingMobile; }
+
   const std::string& NewestVersion() const { return m_newestVersion; }
   void SetNewestVersion(const std::string& version) { m_newestVersion = version; }
 
@@ -108,6 +112,7 @@ class CAccountState {
   std::vector<SimOrder> m_orders;
   std::map<int, Json::Value> m_faults;  // by user id
   std::string m_newestVersion;
+  std::string m_pendingMobile;
   int m_nextUserId = 20000;
   int m_nextOrder = 1;
   int m_nextDevice = 1;

@@ -70,6 +70,16 @@ Json::Value FieldsToJson(const FormFields& fields) {
   return object;
 }
 
+const char* ReasonPhrase(int status) {
+  switch (status) {
+    case 200: return "OK";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+  }
+}
+
 CHttpReply FaultReply(FaultMode mode) {
   CHttpReply reply;
   if (mode == FaultMode::kHtml500) {
@@ -214,9 +224,7 @@ void CHttpServer::Send(evhttp_request* request, const CHttpReply& reply) {
   for (const auto& [name, value] : reply.headers) evhttp_add_header(headers, name.c_str(), value.c_str());
   evbuffer* out = evbuffer_new();
   evbuffer_add(out, reply.body.data(), reply.body.size());
-  const char* reason = reply.status == 200 ? "OK" : reply.status == 404 ? "Not Found"
-                       : reply.status == 500 ? "Internal Server Error" : "Status";
-  evhttp_send_reply(request, reply.status, reason, out);
+  evhttp_send_reply(request, reply.status, ReasonPhrase(reply.status), out);
   evbuffer_free(out);
 }
 

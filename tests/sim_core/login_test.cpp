@@ -73,6 +73,12 @@ TEST_F(SimTest, PhoneBindingClearsLoginCode4) {
     EXPECT_EQ(bind.json["resultCode"].asInt() == 0, c.ok) << c.body << " " << bind.body;
   }
   EXPECT_FALSE(client.Login("bindme", "123456", userId).empty()) << client.last.body;
+  const Json::Value state = client.Admin("state");
+  for (const auto& user : state["users"]) {
+    if (user["userName"].asString() == "bindme") {
+      EXPECT_EQ(user["mobile"].asString(), "13900000000");
+    }
+  }
 }
 
 TEST_F(SimTest, LoginCode3AsksForTheUpdate) {
