@@ -120,6 +120,17 @@ TEST_F(RequestBodyTest, EveryValueIsPercentEncodedByteForByte) {
   EXPECT_EQ(EscapeFormValue(std::string("\x00\xFF", 2)), "%00%FF");
 }
 
+TEST_F(RequestBodyTest, OnlyTheFaultDescriptionIsConvertedToUtf8) {
+  std::string fault, key;
+  const bool ran = test::WithLocale("zh_CN.gbk", [&] {
+    fault = Body(REQ_SAVE_FAULT, {"3", "\xD6\xD0", "\xD6\xD0\xCE\xC4"});  // GBK 中, 中文
+    key = Body(REQ_GET_KEY, {"\xD6\xD0"});
+  });
+  if (!ran) GTEST_SKIP() << "no zh_CN.gbk locale";
+  EXPECT_EQ(fault, "labelId=3&contact=%D6%D0&userId=42&osType=pc&content=%E4%B8%AD%E6%96%87");
+  EXPECT_EQ(key, "userName=%D6%D0");
+}
+
 TEST_F(RequestBodyTest, LoginWithoutEthernetHasNoMacButStillTheVersion) {
   SetAdapterSourceForTesting([] {
     return std::vector<AdapterInfo>{{"wlan0", false, {1, 2, 3, 4, 5, 6}}, {"lo", false, {}}};
