@@ -92,9 +92,9 @@ Json::Value ExchangeBeans(AccountCall& call) {
   int rate = (*device)["padGrade"].asString() == "0" ? call.user->freeRate : call.user->vipRate;
   if (rate < 1 || amount % rate != 0) return AnswerFail(2, "兑换数量不正确");
   if (amount > call.user->rbcAmount) return AnswerFail(3, "余额不足");
-  call.user->rbcAmount -= amount;
   Json::Value& days = (*device)["leftOnlineTime"];
   days = days.asInt() + amount / rate;
+  call.user->rbcAmount -= amount;
   (*device)["recoveryStatus"] = "1";
   (*device)["leftRecoveryDays"] = 0;
   Json::Value info;

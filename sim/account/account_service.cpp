@@ -51,7 +51,12 @@ Json::Value CAccountService::Call(const std::string& route, const FormFields& fo
     call.user = userIdValid ? m_state.FindUserById(userId) : nullptr;
     if (!call.user) return AnswerFail(1, "用户不存在");
   }
-  return it->second.handler(call);
+  // A scenario value of an unexpected JSON type must not take the service down.
+  try {
+    return it->second.handler(call);
+  } catch (const std::exception& e) {
+    return AnswerFail(-1, std::string("服务器内部错误: ") + e.what());
+  }
 }
 
 CHttpReply CAccountService::Answer(const CHttpExchange& exchange) {

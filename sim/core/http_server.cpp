@@ -210,7 +210,16 @@ void CHttpServer::Handle(evhttp_request* request) {
     Send(request, FaultReply(fault->mode));
     return;
   }
-  CHttpReply reply = m_handler(exchange);
+  CHttpReply reply;
+  try {
+    reply = m_handler(exchange);
+  } catch (const std::exception& e) {
+    // Exceptions must not unwind through libevent's C callbacks.
+    reply = CHttpReply{};
+    reply.status = 500;
+    reply.contentType = "text/plain;charset=UTF-8";
+    reply.body = std::string("internal error: ") + e.what();
+  }
   if (fault) {
     SendLater(request, exchange.connectionId, std::move(reply), fault->delayMs);
   } else {

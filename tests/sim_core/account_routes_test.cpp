@@ -203,6 +203,15 @@ TEST_F(AccountRoutesTest, PadLoginGiftOncePerDevice) {
   EXPECT_EQ(info["vipRate"].asInt(), 30);
 }
 
+TEST_F(AccountRoutesTest, AScenarioValueOfTheWrongTypeGivesAnErrorAnswer) {
+  (*state.FindDevice("PAD-FREE-1"))["leftOnlineTime"] = Json::Value(Json::objectValue);
+  Json::Value answer = Call("/pad/exChangeRbc.html", {{"padCode", "PAD-FREE-1"}, {"rbcAmount", "10"}});
+  EXPECT_EQ(answer["resultCode"].asInt(), -1);
+  EXPECT_TRUE(answer["resultInfo"].isString());
+  EXPECT_EQ(Demo().rbcAmount, 500) << "nothing is spent on a failed exchange";
+  EXPECT_EQ(Call("/user/getUserInfo.html")["resultCode"].asInt(), 0) << "the service goes on";
+}
+
 TEST_F(AccountRoutesTest, ShopListsNeedNoSession) {
   Json::Value goods = service.Call("/goods/getVipGoods.html", {});
   ASSERT_EQ(goods["resultCode"].asInt(), 0);
