@@ -133,6 +133,16 @@ TEST_F(CannedAnswerTest, ExpiredSessionIsReportedForEveryKindButLoginAndLogout) 
   }
 }
 
+TEST_F(CannedAnswerTest, OversizedAnswerIsRefusedAsATransportFailure) {
+  service.SetAnswer("/zelvaneauth/kind3", R"({"resultCode":0,"resultInfo":")" + std::string(9u << 20, 'x') + "\"}");
+  ApiRequest request;
+  request.kind = REQ_GET_IDCS;
+  EXPECT_EQ(CServiceApi::Instance().Execute(request), -2);
+  EXPECT_TRUE(request.responseText.empty());
+  service.SetAnswer("/zelvaneauth/kind3", R"({"resultCode":0,"resultInfo":[]})");
+  EXPECT_EQ(CServiceApi::Instance().Execute(request), 0);
+}
+
 TEST_F(CannedAnswerTest, ErrorPageWithSuccessStatusIsStillUnparsable) {
   CAppContext::Instance().padList.resize(3);
   ApiRequest request;
