@@ -1,6 +1,7 @@
 #include "control/control_client.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "api/app_context.h"
 #include "app/events.h"
@@ -44,32 +45,36 @@ int32_t CControlClient::Connect(const std::string& padCode) {
   if (int32_t rc = MakeNodeAddress(node->controlIp, node->controlPort, resolver, &address); rc != 0) return rc;
 
   auto connection = std::make_shared<CControlConnection>(padCode, address, options, CurrentStreamSession);
-  if (!connection->Open()) return kControlConnectFailed;
-  StartLoop(connection);
+  if (!connection->Open() || !StartLoop(connection)) return kControlConnectFailed;
   return 0;
 }
 
-void CControlClient::StartLoop(const std::shared_ptr<CControlConnection>& connection) {
+bool CControlClient::StartLoop(const std::shared_ptr<CControlConnection>& connection) {
   ReapEndedLoops();
   std::lock_guard<std::mutex> lock(m_mutex);
+  auto loop = std::make_unique<LoopThread>();
+  loop->connection = connection;
+  LoopThread* entry = loop.get();
+  try {
+    loop->thread = std::thread([this, entry] {
+      entry->connection->RunLoop();
+      {
+        std::lock_guard<std::mutex> ended(m_mutex);
+        entry->ended = true;
+      }
+      m_loopEnded.notify_all();
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  m_loops.push_back(std::move(loop));
   if (m_current) {
     // An orphaned connection would run on with nobody able to stop it.
     m_current->Silence();
     m_current->Stop();
   }
   m_current = connection;
-  auto loop = std::make_unique<LoopThread>();
-  loop->connection = connection;
-  LoopThread* entry = loop.get();
-  loop->thread = std::thread([this, entry] {
-    entry->connection->RunLoop();
-    {
-      std::lock_guard<std::mutex> ended(m_mutex);
-      entry->ended = true;
-    }
-    m_loopEnded.notify_all();
-  });
-  m_loops.push_back(std::move(loop));
+  return true;
 }
 
 void CControlClient::ReapEndedLoops() {

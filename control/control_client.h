@@ -57,7 +57,7 @@ class CControlClient {
 
   CControlClient() = default;
   std::shared_ptr<CControlConnection> Current();
-  void StartLoop(const std::shared_ptr<CControlConnection>& connection);
+  bool StartLoop(const std::shared_ptr<CControlConnection>& connection);
   void ReapEndedLoops();
 
   std::mutex m_mutex;

@@ -60,6 +60,8 @@ TEST(ControlProtocolTest, MessagesMatchTheirByteTables) {
        Bytes({0x01, 0x00, 0x30, 0x80, 0, 0, 0, 0, 158}, 40)},
       {"key up", BuildControlMessage(CTRL_KEY_UP, 0, KEY_CODE_BACK, 0),
        Bytes({0x02, 0x00, 0x30, 0x80, 0, 0, 0, 0, 158}, 40)},
+      {"node queue notice -2/300", BuildNodeMessage(CTRL_PAD, 0, PAD_QUEUE_STATUS, -2, 300),
+       Bytes({0x01, 0x00, 0x01, 0x00, 0, 0, 0, 0, 5, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 0x2C, 0x01, 0x00, 0x00}, 40)},
   };
   for (const auto& c : cases) EXPECT_EQ(Vec(c.built), c.expected) << c.name;
 }
