@@ -9,9 +9,9 @@ constexpr int kPadLoginGift = 10;
 constexpr int kFreeDeviceDays = 7;
 
 // The PadInfo keys; scenario-only keys ("node", "screen") stay inside the sim.
-const char* const kPadKeys[] = {"padCode",  "padStatus",      "controlCode",    "videoUrl", "leftControlTime",
-                                "leftOnlineTime", "bindMobile", "roomName",   "padName",  "padGrade",
-                                "adPlayTime", "recoveryStatus", "leftRecoveryDays"};
+const char* const kPadKeys[] = {
+    "padCode",  "padStatus", "controlCode", "videoUrl",   "leftControlTime", "leftOnlineTime",  "bindMobile",
+    "roomName", "padName",   "padGrade",    "adPlayTime", "recoveryStatus",  "leftRecoveryDays"};
 
 Json::Value PadAnswer(const Json::Value& device, const PortMap& ports) {
   Json::Value pad(Json::objectValue);
@@ -57,14 +57,18 @@ Json::Value GetPad(AccountCall& call) {
   return AnswerOk(info);
 }
 
-Json::Value GetIdc(AccountCall& call) { return AnswerOk(call.state.Idcs()); }
+Json::Value GetIdc(AccountCall& call) {
+  return AnswerOk(call.state.Idcs());
+}
 
 Json::Value CheckPad(AccountCall& call) {
   if (HoldsFreeDevice(call)) return AnswerFail(1, "您已拥有免费设备，不能重复申请");
   return AnswerOk("可申请设备");
 }
 
-Json::Value CheckVipPad(AccountCall&) { return AnswerOk("可申请设备"); }
+Json::Value CheckVipPad(AccountCall&) {
+  return AnswerOk("可申请设备");
+}
 
 Json::Value BindPad(AccountCall& call) {
   if (HoldsFreeDevice(call)) return AnswerFail(1, "您已拥有免费设备，不能重复申请");

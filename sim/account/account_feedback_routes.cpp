@@ -6,7 +6,9 @@ namespace {
 
 constexpr size_t kMaxFaultText = 2000;
 
-std::string UserNoticeId(int userId, int noticeId) { return std::to_string(userId) + "-" + std::to_string(noticeId); }
+std::string UserNoticeId(int userId, int noticeId) {
+  return std::to_string(userId) + "-" + std::to_string(noticeId);
+}
 
 Json::Value GetUserNotice(AccountCall& call) {
   Json::Value list(Json::arrayValue);
@@ -36,11 +38,14 @@ Json::Value UpdateUserNotice(AccountCall& call) {
   return AnswerFail(1, "公告不存在");
 }
 
-Json::Value GetFaultLabels(AccountCall& call) { return AnswerOk(call.state.FaultLabels()); }
+Json::Value GetFaultLabels(AccountCall& call) {
+  return AnswerOk(call.state.FaultLabels());
+}
 
 Json::Value SaveFault(AccountCall& call) {
   int labelId = 0;
-  const Json::Value* label = ParseCount(call.Field("labelId"), labelId) ? call.state.FindFaultLabel(labelId) : nullptr;
+  const Json::Value* label =
+      ParseCount(call.Field("labelId"), labelId) ? call.state.FindFaultLabel(labelId) : nullptr;
   if (!label) return AnswerFail(1, "故障类型不存在");
   std::string content = call.Field("content");
   std::string contact = call.Field("contact");

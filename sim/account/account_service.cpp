@@ -24,12 +24,14 @@ Json::Value AnswerFail(int code, const std::string& text) {
 }
 
 bool ParseCount(const std::string& text, int& value) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
   value = std::stoi(text);
   return true;
 }
 
-CAccountService::CAccountService(CAccountState& state, const PortMap& ports) : m_state(state), m_ports(ports) {
+CAccountService::CAccountService(CAccountState& state, const PortMap& ports)
+    : m_state(state), m_ports(ports) {
   AddLoginRoutes(m_routes);
   AddDeviceRoutes(m_routes);
   AddShopRoutes(m_routes);
@@ -46,7 +48,8 @@ Json::Value CAccountService::Call(const std::string& route, const FormFields& fo
   if (it->second.auth == RouteAuth::kSession) {
     call.user = m_state.SessionUser(call.Field("sessionId"));
     // A token is only good for the user it was issued to.
-    if (!call.user || !userIdValid || call.user->userId != userId) return AnswerFail(kSessionExpired, kExpiredText);
+    if (!call.user || !userIdValid || call.user->userId != userId)
+      return AnswerFail(kSessionExpired, kExpiredText);
   } else if (it->second.auth == RouteAuth::kUserId) {
     call.user = userIdValid ? m_state.FindUserById(userId) : nullptr;
     if (!call.user) return AnswerFail(1, "用户不存在");
@@ -76,8 +79,8 @@ CHttpReply CAccountService::Answer(const CHttpExchange& exchange) {
   if (answer["resultCode"].asInt() == 404) reply.status = 404;
   // The cookie carries nothing the service needs; it lets tests see the client's cookie engine.
   if (!exchange.cookies.count(kSessionCookie)) {
-    reply.headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" + RandomHex(12) +
-                                                 "; Path=/zelvaneauth; HttpOnly");
+    reply.headers.emplace_back(
+        "Set-Cookie", std::string(kSessionCookie) + "=" + RandomHex(12) + "; Path=/zelvaneauth; HttpOnly");
   }
   reply.body = ToJsonText(answer);
   return reply;

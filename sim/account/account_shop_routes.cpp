@@ -36,7 +36,9 @@ Json::Value Recharge(AccountCall& call) {
   return CreateOrder(call, "1", code);
 }
 
-Json::Value Buy(AccountCall& call) { return CreateOrder(call, "0", ""); }
+Json::Value Buy(AccountCall& call) {
+  return CreateOrder(call, "0", "");
+}
 
 bool ReadPage(AccountCall& call, int& pageNo, int& pageSize) {
   pageNo = 1;
@@ -87,7 +89,9 @@ Json::Value GetPayModes(AccountCall& call) {
   return AnswerOk(list);
 }
 
-bool AttendedToday(const SimUser& user) { return user.attendanceDay == PlatformDay(); }
+bool AttendedToday(const SimUser& user) {
+  return user.attendanceDay == PlatformDay();
+}
 
 Json::Value GetPcTasks(AccountCall& call) {
   Json::Value list(Json::arrayValue);

@@ -21,7 +21,8 @@ std::string ToHex(const unsigned char* data, size_t size) {
 }
 
 int IntOf(const Json::Value& value, int fallback = 0) {
-  if (value.isIntegral() && value.asInt64() >= INT32_MIN && value.asInt64() <= INT32_MAX) return value.asInt();
+  if (value.isIntegral() && value.asInt64() >= INT32_MIN && value.asInt64() <= INT32_MAX)
+    return value.asInt();
   if (value.isString()) return std::atoi(value.asCString());
   return fallback;
 }
@@ -32,7 +33,9 @@ std::string TextOf(const Json::Value& value) {
   return "";
 }
 
-Json::Value ArrayOf(const Json::Value& value) { return value.isArray() ? value : Json::Value(Json::arrayValue); }
+Json::Value ArrayOf(const Json::Value& value) {
+  return value.isArray() ? value : Json::Value(Json::arrayValue);
+}
 
 const Json::Value* FindByInt(const Json::Value& list, const char* key, int id) {
   for (const auto& item : list) {
@@ -200,7 +203,9 @@ std::string CAccountState::AddDevice(SimUser& user, const std::string& grade, in
   return code;
 }
 
-const Json::Value* CAccountState::FindGoods(int goodsId) const { return FindByInt(m_goods, "goodsId", goodsId); }
+const Json::Value* CAccountState::FindGoods(int goodsId) const {
+  return FindByInt(m_goods, "goodsId", goodsId);
+}
 
 const Json::Value* CAccountState::FindPayMode(const std::string& payModeCode) const {
   for (const auto& mode : m_payModes) {
@@ -213,7 +218,8 @@ const Json::Value* CAccountState::FindFaultLabel(int labelId) const {
   return FindByInt(m_faultLabels, "labelId", labelId);
 }
 
-SimOrder& CAccountState::AddOrder(int userId, const std::string& type, int goodsId, const std::string& padCode) {
+SimOrder& CAccountState::AddOrder(int userId, const std::string& type, int goodsId,
+                                  const std::string& padCode) {
   SimOrder order;
   char id[32];
   std::snprintf(id, sizeof id, "ZV%s%05d", PlatformDay().substr(0, 4).c_str(), m_nextOrder++);

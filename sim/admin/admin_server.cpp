@@ -21,7 +21,9 @@ CAdminServer::CAdminServer(event_base* base)
     : m_server(base, HttpServerOptions{"admin", nullptr, nullptr, nullptr},
                [this](const CHttpExchange& exchange) { return Answer(exchange); }) {}
 
-void CAdminServer::AddRoute(const std::string& route, AdminHandler handler) { m_routes[route] = std::move(handler); }
+void CAdminServer::AddRoute(const std::string& route, AdminHandler handler) {
+  m_routes[route] = std::move(handler);
+}
 
 Json::Value CAdminServer::Dispatch(const std::string& route, const std::string& body) {
   auto it = m_routes.find(route);
@@ -49,7 +51,8 @@ CHttpReply CAdminServer::Answer(const CHttpExchange& exchange) {
   }
   std::string route = exchange.path.substr(1);
   Json::Value answer = Dispatch(route, exchange.body);
-  if (!answer["ok"].asBool() && answer["error"].asString().rfind("no admin route", 0) == 0) reply.status = 404;
+  if (!answer["ok"].asBool() && answer["error"].asString().rfind("no admin route", 0) == 0)
+    reply.status = 404;
   reply.body = ToJsonText(answer);
   return reply;
 }

@@ -11,9 +11,12 @@ bool PathMatches(const std::string& rule, const std::string& path) {
 
 const char* ModeName(FaultMode mode) {
   switch (mode) {
-    case FaultMode::kHtml500: return "html500";
-    case FaultMode::kGarbage: return "garbage";
-    case FaultMode::kDelay: return "delay";
+    case FaultMode::kHtml500:
+      return "html500";
+    case FaultMode::kGarbage:
+      return "garbage";
+    case FaultMode::kDelay:
+      return "delay";
   }
   return "";
 }

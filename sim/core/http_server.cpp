@@ -34,19 +34,26 @@ int64_t NowMs() {
 
 const char* MethodName(evhttp_cmd_type command) {
   switch (command) {
-    case EVHTTP_REQ_GET: return "GET";
-    case EVHTTP_REQ_POST: return "POST";
-    case EVHTTP_REQ_HEAD: return "HEAD";
-    case EVHTTP_REQ_PUT: return "PUT";
-    case EVHTTP_REQ_DELETE: return "DELETE";
-    default: return "OTHER";
+    case EVHTTP_REQ_GET:
+      return "GET";
+    case EVHTTP_REQ_POST:
+      return "POST";
+    case EVHTTP_REQ_HEAD:
+      return "HEAD";
+    case EVHTTP_REQ_PUT:
+      return "PUT";
+    case EVHTTP_REQ_DELETE:
+      return "DELETE";
+    default:
+      return "OTHER";
   }
 }
 
 bufferevent* MakeTlsBufferEvent(event_base* base, void* ctx) {
   SSL* ssl = SSL_new(static_cast<SSL_CTX*>(ctx));
   if (!ssl) return nullptr;
-  bufferevent* bev = bufferevent_openssl_socket_new(base, -1, ssl, BUFFEREVENT_SSL_ACCEPTING, BEV_OPT_CLOSE_ON_FREE);
+  bufferevent* bev =
+      bufferevent_openssl_socket_new(base, -1, ssl, BUFFEREVENT_SSL_ACCEPTING, BEV_OPT_CLOSE_ON_FREE);
   // Clients commonly close without a TLS close_notify; that is not an error here.
   if (bev) bufferevent_openssl_set_allow_dirty_shutdown(bev, 1);
   return bev;
@@ -72,11 +79,16 @@ Json::Value FieldsToJson(const FormFields& fields) {
 
 const char* ReasonPhrase(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+      return "OK";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 500:
+      return "Internal Server Error";
+    default:
+      return "Status";
   }
 }
 
@@ -123,7 +135,8 @@ bool CHttpServer::Bind(int port, std::string& error) {
   evhttp_set_timeout(m_http, 300);
   evhttp_set_gencb(m_http, &CHttpServer::OnRequest, this);
   if (m_options.tls) evhttp_set_bevcb(m_http, &MakeTlsBufferEvent, m_options.tls);
-  evhttp_bound_socket* bound = evhttp_bind_socket_with_handle(m_http, "127.0.0.1", static_cast<uint16_t>(port));
+  evhttp_bound_socket* bound =
+      evhttp_bind_socket_with_handle(m_http, "127.0.0.1", static_cast<uint16_t>(port));
   if (!bound) {
     error = m_options.service + ": cannot bind 127.0.0.1:" + std::to_string(port);
     return false;
@@ -138,7 +151,9 @@ bool CHttpServer::Bind(int port, std::string& error) {
   return true;
 }
 
-void CHttpServer::OnRequest(evhttp_request* request, void* self) { static_cast<CHttpServer*>(self)->Handle(request); }
+void CHttpServer::OnRequest(evhttp_request* request, void* self) {
+  static_cast<CHttpServer*>(self)->Handle(request);
+}
 
 void CHttpServer::OnConnectionClosed(evhttp_connection* connection, void* self) {
   auto* server = static_cast<CHttpServer*>(self);
@@ -255,7 +270,8 @@ void CHttpServer::OnDelayElapsed(int, short, void* arg) {
   if (pending->request) server->Send(pending->request, pending->reply);
   event_free(pending->timer);
   auto& list = server->m_pending;
-  list.erase(std::remove_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == pending; }), list.end());
+  list.erase(std::remove_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == pending; }),
+             list.end());
 }
 
 }  // namespace zv::sim

@@ -32,7 +32,7 @@ struct CHttpExchange {
   FormFields form;   // the body, percent-decoded
   FormFields queryFields;
   FormFields cookies;
-  int connectionId = 0;  // the same for every request over one (TLS) connection
+  int connectionId = 0;     // the same for every request over one (TLS) connection
   std::string peerSubject;  // subject of the client certificate, HTTPS only
 };
 
@@ -46,9 +46,9 @@ struct CHttpReply {
 using HttpHandler = std::function<CHttpReply(const CHttpExchange&)>;
 
 struct HttpServerOptions {
-  std::string service;              // name in the log: "account", "payment", "web", "admin"
-  SSL_CTX* tls = nullptr;           // HTTPS when set (the context outlives the server)
-  CRequestLog* log = nullptr;       // requests are logged when set
+  std::string service;               // name in the log: "account", "payment", "web", "admin"
+  SSL_CTX* tls = nullptr;            // HTTPS when set (the context outlives the server)
+  CRequestLog* log = nullptr;        // requests are logged when set
   CFaultInjector* faults = nullptr;  // armed faults apply when set
 };
 

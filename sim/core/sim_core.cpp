@@ -21,7 +21,8 @@ const char* const kPortOrder[] = {"account", "payment", "admin", "web", "control
 }  // namespace
 
 struct CSimCore::Services {
-  Services(CAccountState& state, const PortMap& ports) : account(state, ports), payment(state, ports), web(state) {}
+  Services(CAccountState& state, const PortMap& ports)
+      : account(state, ports), payment(state, ports), web(state) {}
   CAccountService account;
   CPaymentGateway payment;
   CWebSite web;
@@ -58,7 +59,9 @@ bool CSimCore::Load(const std::string& scenarioPath, const std::string& certDir,
   return m_tls != nullptr;
 }
 
-void CSimCore::AddModule(std::unique_ptr<ISimModule> module) { m_modules.push_back(std::move(module)); }
+void CSimCore::AddModule(std::unique_ptr<ISimModule> module) {
+  m_modules.push_back(std::move(module));
+}
 
 bool CSimCore::Start(std::string& error) {
   m_services = std::make_unique<Services>(*m_accounts, m_answerPorts);
@@ -103,7 +106,8 @@ void CSimCore::RefreshAnswerPorts() {
   // Answers name the scenario's port for a listener this build does not have.
   m_answerPorts.clear();
   if (m_scenario["ports"].isObject()) {
-    for (const auto& name : m_scenario["ports"].getMemberNames()) m_answerPorts[name] = ScenarioPort(m_scenario, name);
+    for (const auto& name : m_scenario["ports"].getMemberNames())
+      m_answerPorts[name] = ScenarioPort(m_scenario, name);
   }
   for (const auto& [name, port] : m_ports) m_answerPorts[name] = port;
 }
@@ -126,13 +130,21 @@ std::string CSimCore::ReadyLine() const {
   return "{\"ready\":true,\"ports\":{" + ports + "}}";
 }
 
-int CSimCore::Run() { return event_base_dispatch(m_base) < 0 ? 1 : 0; }
+int CSimCore::Run() {
+  return event_base_dispatch(m_base) < 0 ? 1 : 0;
+}
 
-void CSimCore::Stop() { event_base_loopexit(m_base, nullptr); }
+void CSimCore::Stop() {
+  event_base_loopexit(m_base, nullptr);
+}
 
-void CSimCore::OnSignal(int, short, void* self) { static_cast<CSimCore*>(self)->Stop(); }
+void CSimCore::OnSignal(int, short, void* self) {
+  static_cast<CSimCore*>(self)->Stop();
+}
 
-bool CSimCore::IsSessionLive(const std::string& session) { return m_accounts->IsSessionLive(session); }
+bool CSimCore::IsSessionLive(const std::string& session) {
+  return m_accounts->IsSessionLive(session);
+}
 
 void CSimCore::AddAdminRoute(const std::string& path, AdminHandler handler) {
   if (m_admin) m_admin->AddRoute(path, std::move(handler));
@@ -186,7 +198,8 @@ void CSimCore::AddCoreRoutes() {
     return AdminOk();
   });
   m_admin->AddRoute("order/pay", [this](const Json::Value& body) {
-    SimOrder* order = body["orderId"].isString() ? m_accounts->FindOrder(body["orderId"].asString()) : nullptr;
+    SimOrder* order =
+        body["orderId"].isString() ? m_accounts->FindOrder(body["orderId"].asString()) : nullptr;
     if (!order) return AdminError("no such order");
     return m_accounts->PayOrder(*order) ? AdminOk() : AdminError("the order is paid already");
   });

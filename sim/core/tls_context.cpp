@@ -16,7 +16,9 @@ std::string LastSslError() {
 
 }  // namespace
 
-void SslCtxFree::operator()(SSL_CTX* ctx) const { SSL_CTX_free(ctx); }
+void SslCtxFree::operator()(SSL_CTX* ctx) const {
+  SSL_CTX_free(ctx);
+}
 
 SslCtxPtr CreateMutualTlsContext(const std::string& certDir, std::string& error) {
   SslCtxPtr ctx(SSL_CTX_new(TLS_server_method()));

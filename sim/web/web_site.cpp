@@ -6,8 +6,8 @@ namespace {
 std::string Page(const std::string& title, const std::string& body) {
   return "<!DOCTYPE html><html><head><meta charset=\"UTF-8\"><title>" + title +
          "</title><style>body{font-family:sans-serif;margin:24px;color:#333}"
-         "h1{font-size:20px;color:#1e88e5}</style></head><body><h1>" + title + "</h1>" + body +
-         "</body></html>";
+         "h1{font-size:20px;color:#1e88e5}</style></head><body><h1>" +
+         title + "</h1>" + body + "</body></html>";
 }
 
 std::string Field(const FormFields& fields, const char* name) {
@@ -21,12 +21,23 @@ std::string HtmlEscape(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -48,11 +59,13 @@ CHttpReply CWebSite::Answer(const CHttpExchange& exchange) {
   if (path == "/ad/index.html") {
     reply.body = Page("精彩推荐", "<p>云手机，随时随地畅玩手游。</p><p>广告结束后即可开始操控设备。</p>");
   } else if (path == "/user/index.html") {
-    reply.body = Page("用户注册",
-                      "<form method=\"post\" action=\"/user/index.html\"><p>用户名：<input name=\"userName\"></p>"
-                      "<p>密码：<input type=\"password\" name=\"pwd\"></p><p><button>注册</button></p></form>");
+    reply.body =
+        Page("用户注册",
+             "<form method=\"post\" action=\"/user/index.html\"><p>用户名：<input name=\"userName\"></p>"
+             "<p>密码：<input type=\"password\" name=\"pwd\"></p><p><button>注册</button></p></form>");
   } else if (path == "/user/toForgetPassword.html") {
-    reply.body = Page("找回密码", "<p>请输入绑定的手机号码，我们将发送验证码。</p><p><input name=\"mobile\"></p>");
+    reply.body =
+        Page("找回密码", "<p>请输入绑定的手机号码，我们将发送验证码。</p><p><input name=\"mobile\"></p>");
   } else if (path == "/chat/index.html") {
     reply.body = Page("在线客服", "<p>您好，有什么可以帮您？客服工作时间：9:00-21:00。</p>");
   } else if (path == "/pay/index.html" || path == "/pay/qr.html") {

@@ -13,7 +13,8 @@ class AccountRoutesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    ASSERT_TRUE(LoadScenarioFile(std::string(ZV_SOURCE_DIR) + "/sim/scenarios/default.json", scenario, error)) << error;
+    ASSERT_TRUE(LoadScenarioFile(std::string(ZV_SOURCE_DIR) + "/sim/scenarios/default.json", scenario, error))
+        << error;
     state.Load(scenario);
     SimUser* demo = state.FindUser("demo");
     ASSERT_NE(demo, nullptr);
@@ -52,8 +53,12 @@ TEST_F(AccountRoutesTest, PadListNamesBoundPortsAndOnlyClientKeys) {
 }
 
 TEST_F(AccountRoutesTest, RoutesNeedTheSessionOfTheirOwnUser) {
-  EXPECT_EQ(service.Call("/pad/getPad.html", {{"sessionId", session}, {"userId", "10087"}})["resultCode"].asInt(), -9999);
-  EXPECT_EQ(service.Call("/pad/getPad.html", {{"sessionId", "nope"}, {"userId", "10086"}})["resultCode"].asInt(), -9999);
+  EXPECT_EQ(
+      service.Call("/pad/getPad.html", {{"sessionId", session}, {"userId", "10087"}})["resultCode"].asInt(),
+      -9999);
+  EXPECT_EQ(
+      service.Call("/pad/getPad.html", {{"sessionId", "nope"}, {"userId", "10086"}})["resultCode"].asInt(),
+      -9999);
   EXPECT_EQ(service.Call("/pad/getPad.html", {{"sessionId", session}})["resultCode"].asInt(), -9999);
   EXPECT_EQ(Call("/user/logout.html")["resultCode"].asInt(), 0);
   EXPECT_EQ(Call("/pad/getPad.html")["resultCode"].asInt(), -9999) << "logout ends the session";
@@ -89,7 +94,7 @@ TEST_F(AccountRoutesTest, ExchangeSpendsBeansForDaysOfTheDevice) {
   struct Case {
     const char* pad;
     const char* amount;
-  } refused[] = {{"PAD-FREE-1", "100000"}, {"PAD-FREE-1", "0"}, {"PAD-FREE-1", "-10"},
+  } refused[] = {{"PAD-FREE-1", "100000"}, {"PAD-FREE-1", "0"},  {"PAD-FREE-1", "-10"},
                  {"PAD-FREE-1", "abc"},    {"PAD-FREE-1", "15"}, {"PAD-OF-SOMEONE", "10"}};
   for (const auto& c : refused) {
     Json::Value refusal = Call("/pad/exChangeRbc.html", {{"padCode", c.pad}, {"rbcAmount", c.amount}});
@@ -108,7 +113,8 @@ TEST_F(AccountRoutesTest, OrdersArePagedNewestFirstWithTotal) {
   }
   Json::Value recharge = Call("/order/recharge.html", {{"goodsId", "2"}, {"padCode", "PAD-VIP-1"}});
   ASSERT_EQ(recharge["resultCode"].asInt(), 0);
-  EXPECT_NE(Call("/order/recharge.html", {{"goodsId", "2"}, {"padCode", "PAD-NOT-MINE"}})["resultCode"].asInt(), 0);
+  EXPECT_NE(
+      Call("/order/recharge.html", {{"goodsId", "2"}, {"padCode", "PAD-NOT-MINE"}})["resultCode"].asInt(), 0);
   EXPECT_NE(Call("/order/buy.html", {{"goodsId", "77"}})["resultCode"].asInt(), 0);
 
   Json::Value page = Call("/order/getOrders.html", {{"pageNo", "1"}, {"pageSize", "3"}});
@@ -128,8 +134,9 @@ TEST_F(AccountRoutesTest, OrdersArePagedNewestFirstWithTotal) {
 }
 
 TEST_F(AccountRoutesTest, PayingAnOrderDeliversItsGoods) {
-  const std::string id = Call("/order/recharge.html", {{"goodsId", "1"}, {"padCode", "PAD-EXPIRED-1"}})
-                             ["resultInfo"]["orderId"].asString();
+  const std::string id =
+      Call("/order/recharge.html", {{"goodsId", "1"}, {"padCode", "PAD-EXPIRED-1"}})["resultInfo"]["orderId"]
+          .asString();
   const int beans = Demo().rbcAmount;
   SimOrder* order = state.FindOrder(id);
   ASSERT_NE(order, nullptr);
@@ -151,7 +158,8 @@ TEST_F(AccountRoutesTest, NoticesCarryTextStatesAndMarkRead) {
   EXPECT_TRUE(first["popStatus"].isString());
   EXPECT_EQ(first["userNoticeStatus"].asString(), "0");
   EXPECT_NE(first["noticeContent"].asString().find("127.0.0.1:8088"), std::string::npos);
-  EXPECT_EQ(Call("/notice/updateUserNotice.html", {{"userNoticeId", first["userNoticeId"].asString()}})["resultCode"]
+  EXPECT_EQ(Call("/notice/updateUserNotice.html",
+                 {{"userNoticeId", first["userNoticeId"].asString()}})["resultCode"]
                 .asInt(),
             0);
   EXPECT_EQ(Call("/notice/getUserNotice.html")["resultInfo"][0]["userNoticeStatus"].asString(), "1");
@@ -160,8 +168,8 @@ TEST_F(AccountRoutesTest, NoticesCarryTextStatesAndMarkRead) {
 }
 
 TEST_F(AccountRoutesTest, FaultReportNeedsNoSessionAndAppearsInTheList) {
-  FormFields report{{"labelId", "2"}, {"contact", "qq 123"}, {"userId", "10086"}, {"osType", "pc"},
-                    {"content", "画面&卡顿 100%"}, {"padCode", "PAD-FREE-1"}};
+  FormFields report{{"labelId", "2"}, {"contact", "qq 123"},         {"userId", "10086"},
+                    {"osType", "pc"}, {"content", "画面&卡顿 100%"}, {"padCode", "PAD-FREE-1"}};
   ASSERT_EQ(service.Call("/fault/saveFault.html", report)["resultCode"].asInt(), 0);
   Json::Value list = Call("/fault/getFaultsByUserId.html", {{"pageNo", "1"}, {"pageSize", "15"}});
   ASSERT_EQ(list["resultCode"].asInt(), 0);

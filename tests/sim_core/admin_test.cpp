@@ -26,7 +26,8 @@ TEST_F(SimTest, LogShowsDecodedBodiesAndTheCookiesTheClientSentBack) {
   EXPECT_EQ(log[0]["body"]["userName"].asString(), "演示&x=1");
   EXPECT_FALSE(log[0]["body"].isMember("x"));
   EXPECT_EQ(log[0]["cookies"].size(), 0u);
-  EXPECT_FALSE(log[1]["cookies"]["ZVSID"].asString().empty()) << "the cookie set by the first answer comes back";
+  EXPECT_FALSE(log[1]["cookies"]["ZVSID"].asString().empty())
+      << "the cookie set by the first answer comes back";
   EXPECT_GT(log[1]["time"].asInt64(), 0);
   client.Gateway("orderId=x&payModeCode=y&os=pc");
   client.Web("/chat/index.html");
@@ -57,7 +58,8 @@ TEST_F(SimTest, InjectedHtml500AndGarbageHitTheNextRequestsOfThePathOnly) {
 }
 
 TEST_F(SimTest, InjectedDelayHoldsTheAnswerBack) {
-  ASSERT_TRUE(client.Admin("inject", Inject("/version/checkNewVersion.html", "delay", 1, 400))["ok"].asBool());
+  ASSERT_TRUE(
+      client.Admin("inject", Inject("/version/checkNewVersion.html", "delay", 1, 400))["ok"].asBool());
   auto start = std::chrono::steady_clock::now();
   HttpResult slow = client.Account("/version/checkNewVersion.html", "os=win");
   auto elapsed = std::chrono::steady_clock::now() - start;
@@ -70,8 +72,9 @@ TEST_F(SimTest, VersionAndResetChangeWhatTheServiceAnswers) {
   Json::Value version;
   version["versionCode"] = "1.3.0";
   ASSERT_TRUE(client.Admin("version", version)["ok"].asBool());
-  EXPECT_EQ(client.Account("/version/checkNewVersion.html", "os=win").json["resultInfo"]["versionCode"].asString(),
-            "1.3.0");
+  EXPECT_EQ(
+      client.Account("/version/checkNewVersion.html", "os=win").json["resultInfo"]["versionCode"].asString(),
+      "1.3.0");
   int userId = 0;
   ASSERT_FALSE(client.Login("demo", "123456", userId).empty());
   ASSERT_TRUE(client.Admin("inject", Inject("/user/getKey.html", "html500"))["ok"].asBool());

@@ -12,8 +12,14 @@ TEST(PercentDecode, DecodesEscapesAndPlusAndKeepsMalformedEscapes) {
     const char* in;
     const char* out;
   } cases[] = {
-      {"a%26userId%3D7", "a&userId=7"}, {"%2B%25", "+%"},  {"a+b", "a b"},         {"%e4%b8%ad", "中"},
-      {"100%", "100%"},                 {"%zz", "%zz"},    {"%4", "%4"},           {"", ""},
+      {"a%26userId%3D7", "a&userId=7"},
+      {"%2B%25", "+%"},
+      {"a+b", "a b"},
+      {"%e4%b8%ad", "中"},
+      {"100%", "100%"},
+      {"%zz", "%zz"},
+      {"%4", "%4"},
+      {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(PercentDecode(c.in), c.out) << c.in;
 }

@@ -23,7 +23,8 @@ TEST_F(GatewayTest, BrowserModesAnswerThePaymentPageAndQrModesAText) {
   EXPECT_EQ(browser.json["resultInfo"].asString(), WebBase() + "/pay/index.html");
   HttpResult qr = client.Gateway("orderId=" + orderId + "&payModeCode=wechat_qr&os=pc");
   EXPECT_EQ(qr.json["resultCode"].asInt(), 0);
-  EXPECT_EQ(qr.json["resultInfo"].asString(), WebBase() + "/pay/qr.html?orderId=" + orderId + "&payModeCode=wechat_qr");
+  EXPECT_EQ(qr.json["resultInfo"].asString(),
+            WebBase() + "/pay/qr.html?orderId=" + orderId + "&payModeCode=wechat_qr");
   EXPECT_EQ(LogOf("payment")[0]["query"].asString(), "client=pc");
 }
 
@@ -44,11 +45,13 @@ TEST_F(GatewayTest, RefusesUnknownOrdersModesAndPaidOrders) {
   EXPECT_EQ(page.status, 200);
   EXPECT_NE(page.body.find("支付成功"), std::string::npos);
   EXPECT_EQ(client.Admin("state")["orders"][0]["orderStatus"].asString(), "1");
-  EXPECT_NE(client.Gateway("orderId=" + orderId + "&payModeCode=alipay_web&os=pc").json["resultCode"].asInt(), 0);
+  EXPECT_NE(client.Gateway("orderId=" + orderId + "&payModeCode=alipay_web&os=pc").json["resultCode"].asInt(),
+            0);
 }
 
 TEST_F(GatewayTest, WebSiteServesTheClientsPages) {
-  for (const char* path : {"/ad/index.html", "/user/index.html", "/user/toForgetPassword.html", "/chat/index.html"}) {
+  for (const char* path :
+       {"/ad/index.html", "/user/index.html", "/user/toForgetPassword.html", "/chat/index.html"}) {
     HttpResult page = client.Web(path);
     EXPECT_EQ(page.status, 200) << path;
     EXPECT_NE(page.body.find("<html>"), std::string::npos) << path;

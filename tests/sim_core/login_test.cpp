@@ -27,14 +27,15 @@ TEST_F(SimTest, LoginRefusesAWrongSignAndASpentKey) {
   const std::string signKey = key.json["resultInfo"]["signKey"].asString();
   ASSERT_FALSE(signKey.empty());
   const std::string wrongDigest = Md5HexOf("10086##654321");
-  HttpResult wrong = client.Account("/user/getUser.html",
-                                    "userName=demo&sign=" + Md5HexOf(wrongDigest + signKey) + "&os=Linux&v=1.2.3");
+  HttpResult wrong = client.Account(
+      "/user/getUser.html", "userName=demo&sign=" + Md5HexOf(wrongDigest + signKey) + "&os=Linux&v=1.2.3");
   EXPECT_NE(wrong.json["resultCode"].asInt(), 0);
   EXPECT_TRUE(wrong.json["resultInfo"].isString());
   EXPECT_FALSE(wrong.json["resultInfo"].asString().empty());
   // The right sign over the key that the failed attempt spent is refused too.
   const std::string sign = Md5HexOf(Md5HexOf("10086##123456") + signKey);
-  HttpResult replay = client.Account("/user/getUser.html", "userName=demo&sign=" + sign + "&os=Linux&v=1.2.3");
+  HttpResult replay =
+      client.Account("/user/getUser.html", "userName=demo&sign=" + sign + "&os=Linux&v=1.2.3");
   EXPECT_NE(replay.json["resultCode"].asInt(), 0);
   HttpResult unknown = client.Account("/user/getKey.html", "userName=nobody");
   EXPECT_NE(unknown.json["resultCode"].asInt(), 0);
@@ -89,8 +90,9 @@ TEST_F(SimTest, LoginCode3AsksForTheUpdate) {
 }
 
 TEST_F(SimTest, PercentEncodedUserNamesArriveWhole) {
-  HttpResult answer = client.Account("/user/save.html", "userName=" + FormValue("a&userId=7 +%") + "&pwd=" +
-                                                            FormValue("p&w") + "&pwdRepeat=" + FormValue("p&w"));
+  HttpResult answer =
+      client.Account("/user/save.html", "userName=" + FormValue("a&userId=7 +%") +
+                                            "&pwd=" + FormValue("p&w") + "&pwdRepeat=" + FormValue("p&w"));
   ASSERT_EQ(answer.json["resultCode"].asInt(), 0) << answer.body;
   int userId = 0;
   EXPECT_FALSE(client.Login("a&userId=7 +%", "p&w", userId).empty()) << client.last.body;

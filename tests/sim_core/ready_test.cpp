@@ -9,11 +9,13 @@ TEST(SimReady, PrintsOneReadyLineWithTheBoundPortsAndWritesItToTheReadyFile) {
   std::string expected = "{\"ready\":true,\"ports\":{";
   const char* names[] = {"account", "payment", "admin", "web", "control", "rtmp"};
   for (const char* name : names) {
-    expected += std::string(name == names[0] ? "" : ",") + "\"" + name + "\":" + std::to_string(Sim().Port(name));
+    expected +=
+        std::string(name == names[0] ? "" : ",") + "\"" + name + "\":" + std::to_string(Sim().Port(name));
   }
   EXPECT_EQ(line.substr(0, expected.size()), expected);
   EXPECT_EQ(line.substr(line.size() - 2), "}}");
-  for (int i = 0; i < 4; ++i) EXPECT_GT(Sim().Port(names[i]), 0) << names[i] << ": ephemeral ports are reported as bound";
+  for (int i = 0; i < 4; ++i)
+    EXPECT_GT(Sim().Port(names[i]), 0) << names[i] << ": ephemeral ports are reported as bound";
   EXPECT_EQ(Sim().ReadyFileText(), line);
 }
 

@@ -51,13 +51,16 @@ CSimClient::CSimClient(const CSimProcess& sim, ClientCert cert) : m_sim(sim), m_
     const std::string name = cert == ClientCert::kOtherCa ? "other-client" : "client";
     curl_easy_setopt(m_handle, CURLOPT_SSLCERT, (dir + name + ".crt").c_str());
     curl_easy_setopt(m_handle, CURLOPT_SSLKEY, (dir + name + ".key").c_str());
-    curl_easy_setopt(m_handle, CURLOPT_KEYPASSWD, cert == ClientCert::kWrongPassPhrase ? "wrong" : "vantrope");
+    curl_easy_setopt(m_handle, CURLOPT_KEYPASSWD,
+                     cert == ClientCert::kWrongPassPhrase ? "wrong" : "vantrope");
   }
   curl_easy_setopt(m_handle, CURLOPT_COOKIEFILE, "");
   curl_easy_setopt(m_handle, CURLOPT_TIMEOUT, 30L);
 }
 
-CSimClient::~CSimClient() { curl_easy_cleanup(m_handle); }
+CSimClient::~CSimClient() {
+  curl_easy_cleanup(m_handle);
+}
 
 HttpResult CSimClient::Perform(CURL* handle, const std::string& url, const std::string* postBody) {
   HttpResult result;
@@ -76,23 +79,25 @@ HttpResult CSimClient::Perform(CURL* handle, const std::string& url, const std::
 }
 
 HttpResult CSimClient::Account(const std::string& path, const std::string& body) {
-  last = Perform(m_handle,
-                 "https://127.0.0.1:" + std::to_string(m_sim.Port("account")) + "/zelvaneauth" + path + "?client=pc",
-                 &body);
+  last = Perform(
+      m_handle,
+      "https://127.0.0.1:" + std::to_string(m_sim.Port("account")) + "/zelvaneauth" + path + "?client=pc",
+      &body);
   return last;
 }
 
 HttpResult CSimClient::Gateway(const std::string& body) {
   CURL* handle = curl_easy_init();
-  HttpResult result =
-      Perform(handle, "http://127.0.0.1:" + std::to_string(m_sim.Port("payment")) + "/gateway.html?client=pc", &body);
+  HttpResult result = Perform(
+      handle, "http://127.0.0.1:" + std::to_string(m_sim.Port("payment")) + "/gateway.html?client=pc", &body);
   curl_easy_cleanup(handle);
   return result;
 }
 
 HttpResult CSimClient::Web(const std::string& pathAndQuery) {
   CURL* handle = curl_easy_init();
-  HttpResult result = Perform(handle, "http://127.0.0.1:" + std::to_string(m_sim.Port("web")) + pathAndQuery, nullptr);
+  HttpResult result =
+      Perform(handle, "http://127.0.0.1:" + std::to_string(m_sim.Port("web")) + pathAndQuery, nullptr);
   curl_easy_cleanup(handle);
   return result;
 }
@@ -102,7 +107,8 @@ Json::Value CSimClient::Admin(const std::string& route, const Json::Value& body)
   Json::StreamWriterBuilder writer;
   writer["indentation"] = "";
   const std::string text = Json::writeString(writer, body);
-  HttpResult result = Perform(handle, "http://127.0.0.1:" + std::to_string(m_sim.Port("admin")) + "/" + route, &text);
+  HttpResult result =
+      Perform(handle, "http://127.0.0.1:" + std::to_string(m_sim.Port("admin")) + "/" + route, &text);
   curl_easy_cleanup(handle);
   return result.json;
 }

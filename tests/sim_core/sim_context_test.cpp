@@ -71,7 +71,8 @@ TEST_F(SimContextTest, ModulesStartAfterTheCoreListenersAndShareItsState) {
   const std::string ready = core.ReadyLine();
   EXPECT_EQ(ready.rfind("{\"ready\":true,\"ports\":{\"account\":", 0), 0u) << ready;
   EXPECT_NE(ready.find("\"control\":4242,\"rtmp\":0}}"), std::string::npos) << ready;
-  EXPECT_EQ(core.ExpandPorts("{control}/{rtmp}"), "4242/9") << "an unbound listener falls back to the scenario";
+  EXPECT_EQ(core.ExpandPorts("{control}/{rtmp}"), "4242/9")
+      << "an unbound listener falls back to the scenario";
 
   Json::Value ping;
   ping["text"] = "hi";

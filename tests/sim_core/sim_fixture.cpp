@@ -25,7 +25,9 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new SimEnvi
 
 }  // namespace
 
-CSimProcess& Sim() { return *g_sim; }
+CSimProcess& Sim() {
+  return *g_sim;
+}
 
 void SimTest::SetUp() {
   ASSERT_TRUE(client.Admin("reset")["ok"].asBool());

@@ -35,8 +35,12 @@ bool ReadLine(int fd, std::string& line, int timeoutMs) {
 
 }  // namespace
 
-std::string SourceDir() { return EnvOr("ZELVANE_SOURCE_DIR", ZV_SOURCE_DIR); }
-std::string BinaryDir() { return EnvOr("ZELVANE_BINARY_DIR", ZV_BINARY_DIR); }
+std::string SourceDir() {
+  return EnvOr("ZELVANE_SOURCE_DIR", ZV_SOURCE_DIR);
+}
+std::string BinaryDir() {
+  return EnvOr("ZELVANE_BINARY_DIR", ZV_BINARY_DIR);
+}
 
 Json::Value DefaultScenario() {
   std::ifstream in(SourceDir() + "/sim/scenarios/default.json");
@@ -79,8 +83,8 @@ bool CSimProcess::Start(const Json::Value& scenario, std::string& error) {
     dup2(out[1], STDOUT_FILENO);
     close(out[0]);
     close(out[1]);
-    execl(exe.c_str(), exe.c_str(), "--scenario", scenarioPath.c_str(), "--certs", m_certDir.c_str(), "--ready-file",
-          readyPath.c_str(), static_cast<char*>(nullptr));
+    execl(exe.c_str(), exe.c_str(), "--scenario", scenarioPath.c_str(), "--certs", m_certDir.c_str(),
+          "--ready-file", readyPath.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);

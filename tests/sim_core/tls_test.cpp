@@ -36,7 +36,8 @@ TEST_F(SimTest, ConsecutiveRequestsReuseOneTlsConnection) {
   ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[0]["connection"].asInt(), log[1]["connection"].asInt());
   EXPECT_EQ(log[1]["connection"].asInt(), log[2]["connection"].asInt());
-  EXPECT_NE(log[2]["connection"].asInt(), log[3]["connection"].asInt()) << "another handle, another connection";
+  EXPECT_NE(log[2]["connection"].asInt(), log[3]["connection"].asInt())
+      << "another handle, another connection";
 }
 
 TEST(ClientKey, ReadableByMbedTlsWithThePassPhraseOnly) {
