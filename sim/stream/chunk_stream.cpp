@@ -105,7 +105,9 @@ int CChunkReader::ParseChunk(const uint8_t* p, size_t size, size_t& used, std::v
   if (size - pos < kHeaderSizes[fmt]) return 0;
 
   State& s = m_states[csid];
-  if (fmt != 0 && !s.known) {
+  // Some players open a chunk stream with a type-1 header (message stream 0 implied);
+  // types 2 and 3 lack the length, so they need an earlier header.
+  if (fmt >= 2 && !s.known) {
     error = "chunk stream " + std::to_string(csid) + " continues a message never started";
     return -1;
   }
@@ -143,8 +145,9 @@ int CChunkReader::ParseChunk(const uint8_t* p, size_t size, size_t& used, std::v
   // Everything needed is there: commit the header.
   if (!s.inMessage) {
     if (fmt == 0) {
+      // A type-3 message start after a type-0 header repeats that header's timestamp as delta.
       s.timestamp = stamp;
-      s.delta = 0;
+      s.delta = stamp;
     } else if (fmt == 3) {
       s.timestamp += s.delta;
     } else {

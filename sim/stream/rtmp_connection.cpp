@@ -57,6 +57,8 @@ void CRtmpConnection::OnEvent(bufferevent*, short what, void* self) {
     c->Close("closed by the player");
   } else if (what & BEV_EVENT_ERROR) {
     c->Close("socket error");
+  } else if (what & BEV_EVENT_TIMEOUT) {
+    c->Close(c->m_closing ? c->m_closeReason : "write timeout");
   }
 }
 
@@ -79,7 +81,13 @@ void CRtmpConnection::CloseAfterFlush(const std::string& reason) {
   m_playing = false;
   if (wasPlaying) m_host.OnStopPlaying(*this);
   bufferevent_disable(m_bev, EV_READ);
-  if (evbuffer_get_length(bufferevent_get_output(m_bev)) == 0) Close(reason);
+  if (evbuffer_get_length(bufferevent_get_output(m_bev)) == 0) {
+    Close(reason);
+    return;
+  }
+  // A player that stopped reading must not keep the connection open for ever.
+  const timeval flushLimit{5, 0};
+  bufferevent_set_timeouts(m_bev, nullptr, &flushLimit);
 }
 
 void CRtmpConnection::End(const std::string& reason) {

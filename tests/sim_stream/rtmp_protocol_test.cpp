@@ -137,19 +137,22 @@ TEST(ChunkStreamTest, ReaderReassemblesWhatTheWriterWritesInAnySplit) {
 }
 
 TEST(ChunkStreamTest, ReaderAppliesTheDeltaOfATypeThreeMessageStart) {
-  // A player may start a message with a type-3 header: the previous delta applies again.
+  // A player may start a message with a type-3 header: the previous delta applies again,
+  // and after a type-0 header that header's timestamp is the delta.
   const Bytes wire = {0x04, 0, 0, 10, 0, 0, 1, 20, 0, 0, 0, 0, 'a',  // type 0, t = 10
-                      0x84, 0, 0, 5, 'b',                             // type 2, delta 5: t = 15
-                      0xC4, 'c'};                                     // type 3: t = 20
+                      0xC4, 'b',                                      // type 3: t = 20
+                      0x84, 0, 0, 5, 'c',                             // type 2, delta 5: t = 25
+                      0xC4, 'd'};                                     // type 3: t = 30
   CChunkReader reader;
   std::vector<RtmpMessage> got;
   std::string error;
   ASSERT_TRUE(reader.Feed(wire.data(), wire.size(), got, error));
-  ASSERT_EQ(got.size(), 3u);
+  ASSERT_EQ(got.size(), 4u);
   EXPECT_EQ(got[0].timestamp, 10u);
-  EXPECT_EQ(got[1].timestamp, 15u);
-  EXPECT_EQ(got[2].timestamp, 20u);
-  EXPECT_EQ(got[2].body, Bytes{'c'});
+  EXPECT_EQ(got[1].timestamp, 20u);
+  EXPECT_EQ(got[2].timestamp, 25u);
+  EXPECT_EQ(got[3].timestamp, 30u);
+  EXPECT_EQ(got[3].body, Bytes{'d'});
 }
 
 // The first 128-byte chunk of a 200-byte message, then a type-0 header on the same chunk stream.
@@ -165,7 +168,8 @@ TEST(ChunkStreamTest, ReaderRefusesMalformedStreams) {
     const char* what;
     Bytes wire;
   } cases[] = {
-      {"type 1 on a chunk stream never started", {0x45, 0, 0, 0, 0, 0, 1, 20, 'x'}},
+      {"type 2 on a chunk stream never started", {0x85, 0, 0, 0, 'x'}},
+      {"type 3 on a chunk stream never started", {0xC5, 'x'}},
       {"a message larger than a player sends", {0x03, 0, 0, 0, 0x20, 0, 0, 20, 0, 0, 0, 0}},
       {"a new header inside a message", InterruptedMessage()},
   };
@@ -176,6 +180,19 @@ TEST(ChunkStreamTest, ReaderRefusesMalformedStreams) {
     EXPECT_FALSE(reader.Feed(c.wire.data(), c.wire.size(), got, error)) << c.what;
     EXPECT_FALSE(error.empty());
   }
+}
+
+TEST(ChunkStreamTest, ReaderAcceptsATypeOneHeaderOpeningAChunkStream) {
+  // The client's automatic-quality flag: chunk stream 2, type-1 header, user control.
+  const Bytes wire = {0x42, 0, 0, 0, 0, 0, 10, 4, 0, 0x1F, 0, 0, 0, 1, 0, 0, 0, 1};
+  CChunkReader reader;
+  std::vector<RtmpMessage> got;
+  std::string error;
+  ASSERT_TRUE(reader.Feed(wire.data(), wire.size(), got, error)) << error;
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].type, 4);
+  EXPECT_EQ(got[0].streamId, 0u);
+  EXPECT_EQ(got[0].body.size(), 10u);
 }
 
 TEST(ChunkStreamTest, AbortDropsThePartialMessage) {

@@ -121,7 +121,7 @@ TEST_F(RtmpRobustnessTest, ClosesConnectionsThatBreakTheProtocol) {
     Bytes bytes;
   } cases[] = {
       {"another RTMP version", false, Bytes(1537, 6)},
-      {"a chunk continuing an unknown message", true, {0x43, 0, 0, 0, 0, 0, 4, 20, 1, 2, 3, 4}},
+      {"a chunk continuing an unknown message", true, {0x83, 0, 0, 0, 1, 2, 3, 4}},
       {"a 16 MB command", true, {0x03, 0, 0, 0, 0xFF, 0xFF, 0xFF, 20, 0, 0, 0, 0}},
       {"a chunk size of zero", true, {0x02, 0, 0, 0, 0, 0, 4, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
   };
