@@ -22,10 +22,15 @@ using namespace std::chrono_literals;
 // While set, every connect attempt finds no socket, as when the process has run out of
 // descriptors.
 std::atomic<bool> g_noSockets{false};
+std::atomic<int> g_refusedSockets{0};
 
 ControlOptions OptionsWithSocketGate() {
   ControlOptions options;
-  options.openSocket = [] { return g_noSockets.load() ? -1 : socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); };
+  options.openSocket = [] {
+    if (!g_noSockets.load()) return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ++g_refusedSockets;
+    return -1;
+  };
   return options;
 }
 
@@ -309,7 +314,9 @@ TEST_F(ControlSessionTest, NewConnectWhileTheOldLoopWaitsOnTheWindow) {
   std::atomic<bool> reconnected{false};
   m_window.SetHandler([&](const RecordedEvent& e) -> intptr_t {
     if (e.message == UWM_CTRL_RECONNECTING && e.wParam == 1 && !reconnected.exchange(true)) {
-      std::this_thread::sleep_for(500ms);  // the loop thread now waits in its sent event
+      // The loop thread fails to get a socket and then waits in its sent event.
+      for (int i = 0; i < 1000 && g_refusedSockets.load() == 0; ++i) std::this_thread::sleep_for(10ms);
+      std::this_thread::sleep_for(200ms);
       g_noSockets = false;
       CControlClient::Instance().Stop();
       EXPECT_EQ(CControlClient::Instance().Connect(kPadCode), 0);
