@@ -36,6 +36,46 @@ class AccountRoutesTest : public ::testing::Test {
   std::string session;
 };
 
+TEST_F(AccountRoutesTest, EveryPathOfTheCatalogueAnswersAnEnvelope) {
+  const char* paths[] = {"/user/getUser.html",
+                         "/user/getKey.html",
+                         "/pad/getPad.html",
+                         "/idc/getIdc.html",
+                         "/notice/getUserNotice.html",
+                         "/user/bindPad.html",
+                         "/sms/send.html",
+                         "/user/checkPad.html",
+                         "/user/checkVipPad.html",
+                         "/notice/updateUserNotice.html",
+                         "/user/logout.html",
+                         "/label/getFaultLabels.html",
+                         "/fault/saveFault.html",
+                         "/fault/getFaultsByUserId.html",
+                         "/user/save.html",
+                         "/sms/sendByBindUserPhone.html",
+                         "/user/bindPhone.html",
+                         "/goods/getVipGoods.html",
+                         "/order/recharge.html",
+                         "/order/buy.html",
+                         "/order/getOrders.html",
+                         "/task/doPadLoginTask.html",
+                         "/user/getUserInfo.html",
+                         "/pad/exChangeRbc.html",
+                         "/order/getPayModes.html",
+                         "/task/getPcTasks.html",
+                         "/task/attendance.html",
+                         "/version/checkNewVersion.html"};
+  for (const char* path : paths) {
+    Json::Value answer = Call(path);
+    EXPECT_TRUE(answer["resultCode"].isInt()) << path;
+    EXPECT_NE(answer["resultCode"].asInt(), 404) << path;
+    EXPECT_TRUE(answer.isMember("resultInfo")) << path;
+    if (answer["resultCode"].asInt() != 0) {
+      EXPECT_TRUE(answer["resultInfo"].isString()) << path;
+    }
+  }
+}
+
 TEST_F(AccountRoutesTest, PadListNamesBoundPortsAndOnlyClientKeys) {
   Json::Value answer = Call("/pad/getPad.html");
   ASSERT_EQ(answer["resultCode"].asInt(), 0);

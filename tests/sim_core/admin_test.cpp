@@ -1,5 +1,6 @@
 // The admin interface: the request log, fault injection, version and reset.
 #include <chrono>
+#include <thread>
 
 #include "tests/sim_core/sim_fixture.h"
 
@@ -66,6 +67,15 @@ TEST_F(SimTest, InjectedDelayHoldsTheAnswerBack) {
   EXPECT_EQ(slow.json["resultCode"].asInt(), 0);
   EXPECT_GE(elapsed, std::chrono::milliseconds(390));
   EXPECT_TRUE(client.Admin("state")["faults"].empty());
+}
+
+TEST_F(SimTest, AClientThatGivesUpDuringADelayLeavesTheSimServing) {
+  ASSERT_TRUE(client.Admin("inject", Inject("/user/getKey.html", "delay", 1, 500))["ok"].asBool());
+  client.SetTimeoutMs(100);
+  EXPECT_EQ(client.Account("/user/getKey.html", "userName=demo").code, CURLE_OPERATION_TIMEDOUT);
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  client.SetTimeoutMs(30000);
+  EXPECT_EQ(client.Account("/user/getKey.html", "userName=demo").json["resultCode"].asInt(), 0);
 }
 
 TEST_F(SimTest, VersionAndResetChangeWhatTheServiceAnswers) {

@@ -33,6 +33,8 @@ class CSimClient {
   HttpResult Gateway(const std::string& body);
   HttpResult Web(const std::string& pathAndQuery);
   Json::Value Admin(const std::string& route, const Json::Value& body = Json::Value(Json::objectValue));
+  // The whole-transfer limit of the account handle.
+  void SetTimeoutMs(long ms) { curl_easy_setopt(m_handle, CURLOPT_TIMEOUT_MS, ms); }
 
   // The two-step login with a correctly computed sign; the session, or "" with the
   // failing answer in last.
