@@ -78,6 +78,18 @@ void CStreamService::RegisterRoutes(SimContext& context) {
       players.append(p);
     });
     out["players"] = players;
+    Json::Value phones(Json::arrayValue);
+    for (const auto& [pad, ps] : m_pads) {
+      Json::Value p;
+      p["padCode"] = pad;
+      p["running"] = ps.phone->Running();
+      p["quality"] = ps.phone->Quality();
+      p["width"] = ps.phone->Width();
+      p["height"] = ps.phone->Height();
+      p["players"] = static_cast<int>(ps.players.size());
+      phones.append(p);
+    }
+    out["phones"] = phones;
     return out;
   });
   context.AddAdminRoute("stream/log/clear", [this](const Json::Value&) {

@@ -105,6 +105,24 @@ TEST(QualityProfileTest, BitrateAndFrameRateFollowTheLevel) {
   }
 }
 
+TEST(H264EncoderTest, EncodesTheDeviceSizesUnscaled) {
+  // 1080 lines are coded as 68 macroblock rows (1088) and cropped back.
+  for (auto [w, h] : {std::pair{360, 640}, std::pair{1920, 1080}}) {
+    CYuvCanvas canvas(w, h);
+    RenderPhoneScreen(PhoneScreenState{}, canvas);
+    CH264Encoder encoder;
+    std::string error;
+    ASSERT_TRUE(encoder.Open(w, h, ProfileFor(4), error)) << error;
+    std::vector<EncodedUnit> units;
+    ASSERT_TRUE(encoder.Encode(canvas, false, units, error)) << error;
+    ASSERT_EQ(units.size(), 1u);
+    test::CH264TestDecoder decoder;
+    ASSERT_TRUE(decoder.Decode(units[0].data.data(), units[0].data.size()));
+    EXPECT_EQ(decoder.Width(), w);
+    EXPECT_EQ(decoder.Height(), h);
+  }
+}
+
 TEST(H264EncoderTest, KeyframeCarriesParameterSetsAndDecodesWithTheDot) {
   CYuvCanvas canvas(720, 1280);
   PhoneScreenState state;

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 namespace zv::sim::test {
@@ -23,7 +24,7 @@ constexpr const char* kSession = "S0123456789abcdef";
 Json::Value Scenario() {
   Json::Value s;
   s["ports"]["rtmp"] = 0;
-  for (const char* pad : {"PAD-A", "PAD-B", "PAD-C", "PAD-D", "PAD-E", "PAD-F", "PAD-G", "PAD-H", "PAD-I"}) {
+  for (const char* pad : {"PAD-A", "PAD-B", "PAD-C", "PAD-D", "PAD-E", "PAD-F", "PAD-G", "PAD-H", "PAD-I", "PAD-J", "PAD-K"}) {
     Json::Value d;
     d["padCode"] = pad;
     d["videoUrl"] = "rtmp://127.0.0.1:{rtmp}/live/";
@@ -129,6 +130,62 @@ TEST_F(StreamServerTest, PlaysTheAnnouncedStreamInThePlatformsTagForm) {
   EXPECT_EQ(decoded, 12);
   EXPECT_EQ(decoder.Width(), 360);
   EXPECT_EQ(decoder.Height(), 640);
+}
+
+Json::Value PhoneOf(const Json::Value& log, const std::string& pad) {
+  for (const Json::Value& p : log["phones"]) {
+    if (p["padCode"].asString() == pad) return p;
+  }
+  return Json::Value();
+}
+
+TEST_F(StreamServerTest, EveryPlayerStartsAtAKeyframeAndThePhoneRunsOnlyWhileSomeonePlays) {
+  Announce("PAD-J", 1);
+  auto first = std::make_unique<CRtmpTestPlayer>();
+  ASSERT_TRUE(first->Open(Url("PAD-J", 1)));
+  CH264TestDecoder decoder;
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(NextPicture(*first, decoder));
+
+  CRtmpTestPlayer second;
+  ASSERT_TRUE(second.Open(Url("PAD-J", 1)));
+  PlayerMessage m;
+  ASSERT_TRUE(second.ReadVideo(m));
+  EXPECT_EQ(m.body[1], 0) << "a sequence header first";
+  ASSERT_TRUE(second.ReadVideo(m));
+  EXPECT_EQ(m.body[0], 0x17) << "then a keyframe";
+  CH264TestDecoder secondDecoder;
+  EXPECT_TRUE(secondDecoder.Decode(m.body.data() + 9, m.body.size() - 9));
+  EXPECT_EQ(PhoneOf(s_context->Admin("stream/log"), "PAD-J")["players"].asInt(), 2);
+
+  first.reset();
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(NextPicture(second, secondDecoder));
+  Json::Value phone;
+  for (int i = 0; i < 200; ++i) {
+    phone = PhoneOf(s_context->Admin("stream/log"), "PAD-J");
+    if (phone["players"].asInt() == 1) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(phone["players"].asInt(), 1);
+  EXPECT_TRUE(phone["running"].asBool());
+}
+
+TEST_F(StreamServerTest, ThePhoneStopsWhenTheLastPlayerLeaves) {
+  Announce("PAD-K", 1);
+  {
+    CRtmpTestPlayer player;
+    ASSERT_TRUE(player.Open(Url("PAD-K", 1)));
+    PlayerMessage m;
+    ASSERT_TRUE(player.ReadVideo(m));
+    EXPECT_TRUE(PhoneOf(s_context->Admin("stream/log"), "PAD-K")["running"].asBool());
+  }
+  Json::Value phone;
+  for (int i = 0; i < 200; ++i) {
+    phone = PhoneOf(s_context->Admin("stream/log"), "PAD-K");
+    if (!phone["running"].asBool()) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(phone["running"].asBool());
+  EXPECT_EQ(phone["players"].asInt(), 0);
 }
 
 TEST_F(StreamServerTest, RefusesNamesThatAreNotALiveAnnouncedStream) {
