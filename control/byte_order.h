@@ -14,10 +14,12 @@ inline void StoreLe32(uint8_t* out, uint32_t value) {
 }
 
 inline uint32_t LoadLe32(const uint8_t* in) {
-  return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 | static_cast<uint32_t>(in[2]) << 16 |
-         static_cast<uint32_t>(in[3]) << 24;
+  return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
+         static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24;
 }
 
-inline int32_t LoadLe32Signed(const uint8_t* in) { return static_cast<int32_t>(LoadLe32(in)); }
+inline int32_t LoadLe32Signed(const uint8_t* in) {
+  return static_cast<int32_t>(LoadLe32(in));
+}
 
 }  // namespace zv

@@ -12,7 +12,9 @@
 namespace zv {
 namespace {
 
-IStreamSession* CurrentStreamSession() { return CControlClient::Instance().GetStreamSession(); }
+IStreamSession* CurrentStreamSession() {
+  return CControlClient::Instance().GetStreamSession();
+}
 
 }  // namespace
 
@@ -42,7 +44,8 @@ int32_t CControlClient::Connect(const std::string& padCode) {
     options = m_options;
   }
   sockaddr_in address{};
-  if (int32_t rc = MakeNodeAddress(node->controlIp, node->controlPort, resolver, &address); rc != 0) return rc;
+  if (int32_t rc = MakeNodeAddress(node->controlIp, node->controlPort, resolver, &address); rc != 0)
+    return rc;
 
   auto connection = std::make_shared<CControlConnection>(padCode, address, options, CurrentStreamSession);
   if (!connection->Open() || !StartLoop(connection)) return kControlConnectFailed;
@@ -81,7 +84,8 @@ void CControlClient::ReapEndedLoops() {
   std::vector<std::unique_ptr<LoopThread>> ended;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto split = std::stable_partition(m_loops.begin(), m_loops.end(), [](const auto& l) { return !l->ended; });
+    auto split =
+        std::stable_partition(m_loops.begin(), m_loops.end(), [](const auto& l) { return !l->ended; });
     std::move(split, m_loops.end(), std::back_inserter(ended));
     m_loops.erase(split, m_loops.end());
   }
@@ -138,7 +142,9 @@ void CControlClient::RestartStream() {
   stream->Start();
 }
 
-std::wstring CControlClient::GetErrorText(int32_t code) { return GetControlErrorText(code); }
+std::wstring CControlClient::GetErrorText(int32_t code) {
+  return GetControlErrorText(code);
+}
 
 void CControlClient::SetStreamSession(IStreamSession* session) {
   std::lock_guard<std::mutex> lock(m_mutex);

@@ -31,12 +31,14 @@ event_base* NewLockingBase() {
   return event_base_new();
 }
 
-uintptr_t AsWParam(int32_t value) { return static_cast<uintptr_t>(static_cast<intptr_t>(value)); }
+uintptr_t AsWParam(int32_t value) {
+  return static_cast<uintptr_t>(static_cast<intptr_t>(value));
+}
 
 }  // namespace
 
-CControlConnection::CControlConnection(std::string padCode, const sockaddr_in& node, const ControlOptions& options,
-                                       StreamProvider stream)
+CControlConnection::CControlConnection(std::string padCode, const sockaddr_in& node,
+                                       const ControlOptions& options, StreamProvider stream)
     : m_padCode(std::move(padCode)), m_node(node), m_options(options), m_stream(stream) {
   m_base = NewLockingBase();
   if (m_base == nullptr) return;
@@ -129,7 +131,9 @@ bool CControlConnection::StopRequested() {
   return m_stopRequested;
 }
 
-void CControlConnection::OnReadCallback(bufferevent*, void* self) { static_cast<CControlConnection*>(self)->OnRead(); }
+void CControlConnection::OnReadCallback(bufferevent*, void* self) {
+  static_cast<CControlConnection*>(self)->OnRead();
+}
 
 void CControlConnection::OnEventCallback(bufferevent*, short flags, void* self) {
   static_cast<CControlConnection*>(self)->OnEvent(flags);
@@ -239,14 +243,29 @@ void CControlConnection::Dispatch(const uint8_t* message) {
 
 void CControlConnection::DispatchPadNotice(uint32_t subCode, int32_t first, int32_t second) {
   switch (subCode) {
-    case PAD_OFFLINE: EndSession(false, UWM_PAD_OFFLINE); break;
-    case PAD_CONNECTION_LOST: EndSession(true, UWM_PAD_CONNECTION_LOST); break;
-    case PAD_CONTROLLED_ELSEWHERE: EndSession(true, UWM_CONTROLLED_ELSEWHERE); break;
-    case PAD_IDLE_TIMEOUT: EndSession(true, UWM_IDLE_TIMEOUT); break;
-    case PAD_QUEUE_STATUS: Post(UWM_QUEUE_STATUS, AsWParam(first), second); break;
-    case PAD_CONTROL_TIME_EXHAUSTED: EndSession(true, UWM_CONTROL_TIME_EXHAUSTED); break;
-    case PAD_NOT_CONTROLLABLE: EndSession(true, UWM_PAD_NOT_CONTROLLABLE); break;
-    default: break;
+    case PAD_OFFLINE:
+      EndSession(false, UWM_PAD_OFFLINE);
+      break;
+    case PAD_CONNECTION_LOST:
+      EndSession(true, UWM_PAD_CONNECTION_LOST);
+      break;
+    case PAD_CONTROLLED_ELSEWHERE:
+      EndSession(true, UWM_CONTROLLED_ELSEWHERE);
+      break;
+    case PAD_IDLE_TIMEOUT:
+      EndSession(true, UWM_IDLE_TIMEOUT);
+      break;
+    case PAD_QUEUE_STATUS:
+      Post(UWM_QUEUE_STATUS, AsWParam(first), second);
+      break;
+    case PAD_CONTROL_TIME_EXHAUSTED:
+      EndSession(true, UWM_CONTROL_TIME_EXHAUSTED);
+      break;
+    case PAD_NOT_CONTROLLABLE:
+      EndSession(true, UWM_PAD_NOT_CONTROLLABLE);
+      break;
+    default:
+      break;
   }
 }
 

@@ -97,7 +97,7 @@ class CControlConnection {
   bufferevent* m_bev = nullptr;  // the loop thread's (and Open's, before the loop runs)
 
   std::mutex m_sendMutex;
-  int m_fd = -1;                // guarded by m_sendMutex; -1 once stopped
+  int m_fd = -1;                 // guarded by m_sendMutex; -1 once stopped
   bool m_stopRequested = false;  // guarded by m_sendMutex
   std::atomic<bool> m_silenced{false};
   std::atomic<std::thread::id> m_loopThread{};

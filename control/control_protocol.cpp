@@ -47,7 +47,8 @@ ControlMessage BuildControlMessage(uint32_t type, uint32_t tick, uint32_t first,
   return message;
 }
 
-ControlMessage BuildNodeMessage(uint32_t type, uint32_t tick, uint32_t subCode, int32_t first, int32_t second) {
+ControlMessage BuildNodeMessage(uint32_t type, uint32_t tick, uint32_t subCode, int32_t first,
+                                int32_t second) {
   ControlMessage message = BuildControlMessage(type, tick, subCode, static_cast<uint32_t>(first));
   StoreLe32(message.data() + 16, static_cast<uint32_t>(second));
   return message;
@@ -71,7 +72,9 @@ ControlFields ReadControlMessage(const uint8_t* message) {
   return fields;
 }
 
-std::string ReadControlText(const uint8_t* message) { return LoadText(message + 8); }
+std::string ReadControlText(const uint8_t* message) {
+  return LoadText(message + 8);
+}
 
 ControlHelloFields ReadControlHello(const uint8_t* hello) {
   ControlHelloFields fields;
@@ -84,40 +87,64 @@ ControlHelloFields ReadControlHello(const uint8_t* hello) {
 
 uint32_t QualityWireValue(int32_t level) {
   switch (level) {
-    case 0: return 1;
-    case 1: return 2;
-    case 3: return 4;
-    default: return 3;
+    case 0:
+      return 1;
+    case 1:
+      return 2;
+    case 3:
+      return 4;
+    default:
+      return 3;
   }
 }
 
 const char* ControlTypeName(uint32_t type) {
   switch (type) {
-    case CTRL_HEARTBEAT: return "CTRL_HEARTBEAT";
-    case CTRL_SESSION_NOTICE: return "CTRL_SESSION_NOTICE";
-    case CTRL_PAD: return "CTRL_PAD";
-    case CTRL_QUALITY: return "CTRL_QUALITY";
-    case CTRL_POINTER_DOWN: return "CTRL_POINTER_DOWN";
-    case CTRL_POINTER_UP: return "CTRL_POINTER_UP";
-    case CTRL_POINTER_MOVE: return "CTRL_POINTER_MOVE";
-    case CTRL_KEY_DOWN: return "CTRL_KEY_DOWN";
-    case CTRL_KEY_UP: return "CTRL_KEY_UP";
-    case CTRL_STREAM_READY: return "CTRL_STREAM_READY";
-    case CTRL_STREAM_FAULT: return "CTRL_STREAM_FAULT";
-    default: return "";
+    case CTRL_HEARTBEAT:
+      return "CTRL_HEARTBEAT";
+    case CTRL_SESSION_NOTICE:
+      return "CTRL_SESSION_NOTICE";
+    case CTRL_PAD:
+      return "CTRL_PAD";
+    case CTRL_QUALITY:
+      return "CTRL_QUALITY";
+    case CTRL_POINTER_DOWN:
+      return "CTRL_POINTER_DOWN";
+    case CTRL_POINTER_UP:
+      return "CTRL_POINTER_UP";
+    case CTRL_POINTER_MOVE:
+      return "CTRL_POINTER_MOVE";
+    case CTRL_KEY_DOWN:
+      return "CTRL_KEY_DOWN";
+    case CTRL_KEY_UP:
+      return "CTRL_KEY_UP";
+    case CTRL_STREAM_READY:
+      return "CTRL_STREAM_READY";
+    case CTRL_STREAM_FAULT:
+      return "CTRL_STREAM_FAULT";
+    default:
+      return "";
   }
 }
 
 const char* PadNoticeName(uint32_t subCode) {
   switch (subCode) {
-    case PAD_OFFLINE: return "PAD_OFFLINE";
-    case PAD_CONNECTION_LOST: return "PAD_CONNECTION_LOST";
-    case PAD_CONTROLLED_ELSEWHERE: return "PAD_CONTROLLED_ELSEWHERE";
-    case PAD_IDLE_TIMEOUT: return "PAD_IDLE_TIMEOUT";
-    case PAD_QUEUE_STATUS: return "PAD_QUEUE_STATUS";
-    case PAD_CONTROL_TIME_EXHAUSTED: return "PAD_CONTROL_TIME_EXHAUSTED";
-    case PAD_NOT_CONTROLLABLE: return "PAD_NOT_CONTROLLABLE";
-    default: return "";
+    case PAD_OFFLINE:
+      return "PAD_OFFLINE";
+    case PAD_CONNECTION_LOST:
+      return "PAD_CONNECTION_LOST";
+    case PAD_CONTROLLED_ELSEWHERE:
+      return "PAD_CONTROLLED_ELSEWHERE";
+    case PAD_IDLE_TIMEOUT:
+      return "PAD_IDLE_TIMEOUT";
+    case PAD_QUEUE_STATUS:
+      return "PAD_QUEUE_STATUS";
+    case PAD_CONTROL_TIME_EXHAUSTED:
+      return "PAD_CONTROL_TIME_EXHAUSTED";
+    case PAD_NOT_CONTROLLABLE:
+      return "PAD_NOT_CONTROLLABLE";
+    default:
+      return "";
   }
 }
 

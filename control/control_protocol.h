@@ -77,7 +77,8 @@ uint32_t GetTickCount32();
 ControlHello BuildControlHello(const std::string& session, uint32_t tick);
 ControlMessage BuildControlMessage(uint32_t type, uint32_t tick, uint32_t first = 0, uint32_t second = 0);
 // The node's shape: a sub-code at bytes 8-11 and two signed values at 12-15 and 16-19.
-ControlMessage BuildNodeMessage(uint32_t type, uint32_t tick, uint32_t subCode, int32_t first, int32_t second);
+ControlMessage BuildNodeMessage(uint32_t type, uint32_t tick, uint32_t subCode, int32_t first,
+                                int32_t second);
 ControlMessage BuildControlTextMessage(uint32_t type, uint32_t tick, const std::string& text);
 
 ControlFields ReadControlMessage(const uint8_t* message);

@@ -27,7 +27,8 @@ bool ResolveWithGetAddrInfo(const std::string& host, in_addr* address) {
   return found;
 }
 
-int32_t MakeNodeAddress(const std::string& controlIp, uint16_t port, const NodeResolver& resolve, sockaddr_in* out) {
+int32_t MakeNodeAddress(const std::string& controlIp, uint16_t port, const NodeResolver& resolve,
+                        sockaddr_in* out) {
   std::memset(out, 0, sizeof *out);
   out->sin_family = AF_INET;
   out->sin_port = htons(port);

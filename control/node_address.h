@@ -17,6 +17,7 @@ bool ResolveWithGetAddrInfo(const std::string& host, in_addr* address);
 
 // A dotted IPv4 address is used as it is; anything else is resolved, with one more try
 // after a failure. Returns 0 or kControlResolveFailed.
-int32_t MakeNodeAddress(const std::string& controlIp, uint16_t port, const NodeResolver& resolve, sockaddr_in* out);
+int32_t MakeNodeAddress(const std::string& controlIp, uint16_t port, const NodeResolver& resolve,
+                        sockaddr_in* out);
 
 }  // namespace zv

@@ -16,7 +16,9 @@ namespace {
 
 class CountingStream : public zv::IStreamSession {
  public:
-  int Open(const std::string&, const std::string&, int32_t, bool) override { return ++opens, failOpen ? -1 : 0; }
+  int Open(const std::string&, const std::string&, int32_t, bool) override {
+    return ++opens, failOpen ? -1 : 0;
+  }
   int Start() override { return ++starts, 0; }
   int Stop() override { return ++stops, 1; }
   bool failOpen = false;
@@ -33,7 +35,9 @@ class CountingWindow : public zv::IMainWindowTarget {
 CountingStream g_stream;
 CountingWindow g_window;
 
-zv::IStreamSession* Stream() { return &g_stream; }
+zv::IStreamSession* Stream() {
+  return &g_stream;
+}
 
 }  // namespace
 

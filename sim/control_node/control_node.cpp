@@ -39,12 +39,14 @@ Json::Value Error(const std::string& text) {
   return answer;
 }
 
-bool FlagOf(const Json::Value& body) { return body.isObject() && body.get("on", false).asBool(); }
+bool FlagOf(const Json::Value& body) {
+  return body.isObject() && body.get("on", false).asBool();
+}
 
 bool ParseNamedCode(const std::string& text, uint32_t& out) {
-  static const uint32_t kTypes[] = {CTRL_HEARTBEAT,     CTRL_SESSION_NOTICE, CTRL_PAD,         CTRL_QUALITY,
-                                    CTRL_POINTER_DOWN,  CTRL_POINTER_UP,     CTRL_POINTER_MOVE, CTRL_KEY_DOWN,
-                                    CTRL_KEY_UP,        CTRL_STREAM_READY,   CTRL_STREAM_FAULT};
+  static const uint32_t kTypes[] = {CTRL_HEARTBEAT,    CTRL_SESSION_NOTICE, CTRL_PAD,          CTRL_QUALITY,
+                                    CTRL_POINTER_DOWN, CTRL_POINTER_UP,     CTRL_POINTER_MOVE, CTRL_KEY_DOWN,
+                                    CTRL_KEY_UP,       CTRL_STREAM_READY,   CTRL_STREAM_FAULT};
   for (uint32_t type : kTypes)
     if (text == ControlTypeName(type)) return out = type, true;
   for (uint32_t sub = PAD_OFFLINE; sub <= PAD_NOT_CONTROLLABLE; ++sub)
@@ -83,8 +85,9 @@ bool CControlNode::Start(std::string& error) {
   const Json::Value& scenario = m_context.Scenario();
   int port = scenario.isObject() ? ScenarioInt(scenario["ports"], "control", 0) : 0;
   if (!Listen(port, error)) return false;
-  int heartbeatMs = scenario.isObject() ? ScenarioInt(scenario["controlNode"], "heartbeatMs", kDefaultHeartbeatMs)
-                                        : kDefaultHeartbeatMs;
+  int heartbeatMs = scenario.isObject()
+                        ? ScenarioInt(scenario["controlNode"], "heartbeatMs", kDefaultHeartbeatMs)
+                        : kDefaultHeartbeatMs;
   if (heartbeatMs <= 0) heartbeatMs = kDefaultHeartbeatMs;
   m_heartbeat = event_new(m_context.Base(), -1, EV_PERSIST, OnHeartbeat, this);
   timeval interval{heartbeatMs / 1000, (heartbeatMs % 1000) * 1000};
@@ -99,8 +102,9 @@ bool CControlNode::Listen(int port, std::string& error) {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<uint16_t>(port));
-  m_listener = evconnlistener_new_bind(m_context.Base(), OnAccept, this, LEV_OPT_CLOSE_ON_FREE | LEV_OPT_REUSEABLE,
-                                       16, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  m_listener =
+      evconnlistener_new_bind(m_context.Base(), OnAccept, this, LEV_OPT_CLOSE_ON_FREE | LEV_OPT_REUSEABLE, 16,
+                              reinterpret_cast<sockaddr*>(&address), sizeof address);
   if (m_listener == nullptr) {
     error = "control node: cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + std::strerror(errno);
     return false;
@@ -124,20 +128,25 @@ void CControlNode::OnAccept(evconnlistener*, int fd, ::sockaddr*, int, void* sel
   node->m_sessions[id] = std::make_unique<CNodeSession>(*node, bev, id);
 }
 
-void CControlNode::OnHeartbeat(int, short, void* self) { static_cast<CControlNode*>(self)->SendHeartbeats(); }
+void CControlNode::OnHeartbeat(int, short, void* self) {
+  static_cast<CControlNode*>(self)->SendHeartbeats();
+}
 
 void CControlNode::SendHeartbeats() {
   for (auto& [id, session] : m_sessions)
     if (session->Announced()) session->Send(BuildControlMessage(CTRL_HEARTBEAT, GetTickCount32()));
 }
 
-void CControlNode::CloseSession(int id) { m_sessions.erase(id); }
+void CControlNode::CloseSession(int id) {
+  m_sessions.erase(id);
+}
 
 const Json::Value* CControlNode::FindDevice(const std::string& padCode) {
   const Json::Value& devices = m_context.Scenario()["devices"];
   if (!devices.isArray()) return nullptr;
   for (const auto& device : devices)
-    if (device.isObject() && device["padCode"].isString() && device["padCode"].asString() == padCode) return &device;
+    if (device.isObject() && device["padCode"].isString() && device["padCode"].asString() == padCode)
+      return &device;
   return nullptr;
 }
 
@@ -161,14 +170,15 @@ void CControlNode::RegisterRoutes() {
 Json::Value CControlNode::Notice(const Json::Value& body) {
   if (!body.isObject()) return Error("body must be an object with type, sub, a, b");
   uint32_t type = 0, sub = 0;
-  if (!body.isMember("type") || !ParseControlCode(body["type"], type)) return Error("type: a number or a message name");
+  if (!body.isMember("type") || !ParseControlCode(body["type"], type))
+    return Error("type: a number or a message name");
   if (!ParseControlCode(body["sub"], sub)) return Error("sub: a number or a sub-code name");
   const Json::Value& a = body["a"];
   const Json::Value& b = body["b"];
   if ((!a.isNull() && !a.isInt()) || (!b.isNull() && !b.isInt())) return Error("a and b: 32-bit integers");
   std::string padCode = body.get("padCode", "").asString();
-  ControlMessage message = BuildNodeMessage(type, GetTickCount32(), sub, a.isNull() ? 0 : a.asInt(),
-                                            b.isNull() ? 0 : b.asInt());
+  ControlMessage message =
+      BuildNodeMessage(type, GetTickCount32(), sub, a.isNull() ? 0 : a.asInt(), b.isNull() ? 0 : b.asInt());
   int sent = 0;
   for (auto& [id, session] : m_sessions) {
     if (!session->Announced() || (!padCode.empty() && session->PadCode() != padCode)) continue;

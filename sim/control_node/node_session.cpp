@@ -18,7 +18,8 @@ timeval Milliseconds(int ms) {
 
 }  // namespace
 
-CNodeSession::CNodeSession(CControlNode& node, bufferevent* bev, int id) : m_node(node), m_bev(bev), m_id(id) {
+CNodeSession::CNodeSession(CControlNode& node, bufferevent* bev, int id)
+    : m_node(node), m_bev(bev), m_id(id) {
   bufferevent_setcb(m_bev, OnReadCallback, nullptr, OnEventCallback, this);
   bufferevent_enable(m_bev, EV_READ | EV_WRITE);
 }
@@ -26,7 +27,8 @@ CNodeSession::CNodeSession(CControlNode& node, bufferevent* bev, int id) : m_nod
 CNodeSession::~CNodeSession() {
   CancelQueue();
   bufferevent_free(m_bev);
-  if (!m_padCode.empty() && m_node.Context().bus.onControlClosed) m_node.Context().bus.onControlClosed(m_padCode);
+  if (!m_padCode.empty() && m_node.Context().bus.onControlClosed)
+    m_node.Context().bus.onControlClosed(m_padCode);
 }
 
 void CNodeSession::Send(const ControlMessage& message) {
@@ -34,14 +36,19 @@ void CNodeSession::Send(const ControlMessage& message) {
   bufferevent_write(m_bev, message.data(), message.size());
 }
 
-void CNodeSession::OnReadCallback(bufferevent*, void* self) { static_cast<CNodeSession*>(self)->OnRead(); }
+void CNodeSession::OnReadCallback(bufferevent*, void* self) {
+  static_cast<CNodeSession*>(self)->OnRead();
+}
 
 void CNodeSession::OnEventCallback(bufferevent*, short flags, void* self) {
   auto* session = static_cast<CNodeSession*>(self);
-  if (flags & (BEV_EVENT_EOF | BEV_EVENT_ERROR | BEV_EVENT_TIMEOUT)) session->m_node.CloseSession(session->m_id);
+  if (flags & (BEV_EVENT_EOF | BEV_EVENT_ERROR | BEV_EVENT_TIMEOUT))
+    session->m_node.CloseSession(session->m_id);
 }
 
-void CNodeSession::OnQueueCallback(int, short, void* self) { static_cast<CNodeSession*>(self)->OnQueueStep(); }
+void CNodeSession::OnQueueCallback(int, short, void* self) {
+  static_cast<CNodeSession*>(self)->OnQueueStep();
+}
 
 bool CNodeSession::OnRead() {
   evbuffer* input = bufferevent_get_input(m_bev);
@@ -60,7 +67,8 @@ bool CNodeSession::OnRead() {
 
 bool CNodeSession::HandleHello(const uint8_t* hello) {
   ControlHelloFields fields = ReadControlHello(hello);
-  bool accepted = fields.magicOk && fields.version == CTRL_VERSION && m_node.Context().IsSessionLive(fields.session);
+  bool accepted =
+      fields.magicOk && fields.version == CTRL_VERSION && m_node.Context().IsSessionLive(fields.session);
   m_node.Log().AddHello(m_id, hello)["accepted"] = accepted;
   if (!accepted) {
     m_node.CloseSession(m_id);

@@ -1,3 +1,5 @@
+#include "sim/control_node/control_node.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,7 +9,6 @@
 #include "app/events.h"
 #include "control/control_client.h"
 #include "control/control_protocol.h"
-#include "sim/control_node/control_node.h"
 #include "sim/control_node/control_node_module.h"
 #include "tests/control/recording_stream.h"
 #include "tests/control/tcp_peer.h"
@@ -139,7 +140,7 @@ TEST_F(ControlNodeTest, WholeSessionIsSeenInTheLogAndReachesThePhone) {
   EXPECT_TRUE(log[0]["accepted"].asBool());
   EXPECT_EQ(log[0]["session"].asString(), kLive);
   EXPECT_EQ(log[0]["hex"].asString().substr(0, 16), "5a56504300000100");
-  const char* types[] = {"CTRL_QUALITY",   "CTRL_PAD",      "CTRL_POINTER_DOWN", "CTRL_POINTER_MOVE",
+  const char* types[] = {"CTRL_QUALITY",    "CTRL_PAD",      "CTRL_POINTER_DOWN", "CTRL_POINTER_MOVE",
                          "CTRL_POINTER_UP", "CTRL_KEY_DOWN", "CTRL_KEY_UP"};
   for (Json::ArrayIndex i = 1; i < 8; ++i) {
     EXPECT_EQ(log[i]["type"].asString(), types[i - 1]) << i;
@@ -154,10 +155,10 @@ TEST_F(ControlNodeTest, WholeSessionIsSeenInTheLogAndReachesThePhone) {
 
   client.Stop();
   ASSERT_TRUE(WaitForBus("closed PAD-FREE-1"));
-  EXPECT_EQ(Bus(), (std::vector<std::string>{
-                       "quality PAD-FREE-1 3", "ready PAD-FREE-1 S-LIVE-0001 5", "pointer PAD-FREE-1 1 10 20",
-                       "pointer PAD-FREE-1 3 -11 21", "pointer PAD-FREE-1 2 12 22", "key PAD-FREE-1 158 down",
-                       "key PAD-FREE-1 158 up", "closed PAD-FREE-1"}));
+  EXPECT_EQ(Bus(), (std::vector<std::string>{"quality PAD-FREE-1 3", "ready PAD-FREE-1 S-LIVE-0001 5",
+                                             "pointer PAD-FREE-1 1 10 20", "pointer PAD-FREE-1 3 -11 21",
+                                             "pointer PAD-FREE-1 2 12 22", "key PAD-FREE-1 158 down",
+                                             "key PAD-FREE-1 158 up", "closed PAD-FREE-1"}));
 }
 
 TEST_F(ControlNodeTest, BusyDeviceQueuesWithAShrinkingQueueThenStarts) {

@@ -1,3 +1,5 @@
+#include "control/control_protocol.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -5,7 +7,6 @@
 
 #include "app/events.h"
 #include "control/control_framer.h"
-#include "control/control_protocol.h"
 
 namespace zv {
 namespace {
@@ -24,9 +25,10 @@ std::vector<uint8_t> Vec(const std::array<uint8_t, N>& a) {
 
 TEST(ControlProtocolTest, HelloCarriesMagicVersionTickAndSession) {
   ControlHello hello = BuildControlHello("0123456789", 0x11223344);
-  std::vector<uint8_t> expected = Bytes({'Z', 'V', 'P', 'C', 0x00, 0x00, 0x01, 0x00, 0x44, 0x33, 0x22, 0x11, 0, 0, 0, 0,
-                                         '0', '1', '2', '3', '4', '5', '6', '7', '8', '9'},
-                                        48);
+  std::vector<uint8_t> expected =
+      Bytes({'Z', 'V', 'P', 'C', 0x00, 0x00, 0x01, 0x00, 0x44, 0x33, 0x22, 0x11, 0,
+             0,   0,   0,   '0', '1',  '2',  '3',  '4',  '5',  '6',  '7',  '8',  '9'},
+            48);
   EXPECT_EQ(Vec(hello), expected);  // a 10-character session is followed by 22 zero bytes
 }
 
@@ -52,7 +54,8 @@ TEST(ControlProtocolTest, MessagesMatchTheirByteTables) {
        Bytes({0x02, 0x00, 0x00, 0x80, 0x00, 0x10, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00}, 40)},
       {"pointer -3/5", BuildControlMessage(CTRL_POINTER_DOWN, 0, static_cast<uint32_t>(-3), 5),
        Bytes({0x01, 0x00, 0x20, 0x80, 0, 0, 0, 0, 0xFD, 0xFF, 0xFF, 0xFF, 0x05, 0x00, 0x00, 0x00}, 40)},
-      {"pad with empty code", BuildControlTextMessage(CTRL_PAD, 1, ""), Bytes({0x01, 0x00, 0x01, 0x00, 1}, 40)},
+      {"pad with empty code", BuildControlTextMessage(CTRL_PAD, 1, ""),
+       Bytes({0x01, 0x00, 0x01, 0x00, 1}, 40)},
       {"pad code", BuildControlTextMessage(CTRL_PAD, 0, "PAD-1"),
        Bytes({0x01, 0x00, 0x01, 0x00, 0, 0, 0, 0, 'P', 'A', 'D', '-', '1'}, 40)},
       {"heartbeat", BuildControlMessage(CTRL_HEARTBEAT, 0x01020304), Bytes({0, 0, 0, 0, 4, 3, 2, 1}, 40)},
@@ -61,7 +64,8 @@ TEST(ControlProtocolTest, MessagesMatchTheirByteTables) {
       {"key up", BuildControlMessage(CTRL_KEY_UP, 0, KEY_CODE_BACK, 0),
        Bytes({0x02, 0x00, 0x30, 0x80, 0, 0, 0, 0, 158}, 40)},
       {"node queue notice -2/300", BuildNodeMessage(CTRL_PAD, 0, PAD_QUEUE_STATUS, -2, 300),
-       Bytes({0x01, 0x00, 0x01, 0x00, 0, 0, 0, 0, 5, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 0x2C, 0x01, 0x00, 0x00}, 40)},
+       Bytes({0x01, 0x00, 0x01, 0x00, 0, 0, 0, 0, 5, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 0x2C, 0x01, 0x00, 0x00},
+             40)},
   };
   for (const auto& c : cases) EXPECT_EQ(Vec(c.built), c.expected) << c.name;
 }
@@ -79,7 +83,8 @@ TEST(ControlProtocolTest, QualityMapping) {
 }
 
 TEST(ControlProtocolTest, ReaderTakesTypeSubCodeAndSignedValues) {
-  auto bytes = Bytes({0x01, 0x00, 0x01, 0x00, 9, 0, 0, 0, 5, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}, 40);
+  auto bytes =
+      Bytes({0x01, 0x00, 0x01, 0x00, 9, 0, 0, 0, 5, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}, 40);
   ControlFields fields = ReadControlMessage(bytes.data());
   EXPECT_EQ(fields.type, CTRL_PAD);
   EXPECT_EQ(fields.tick, 9u);

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -75,8 +75,12 @@ TEST_F(ControlSessionTest, QualityPointerAndKeyMessages) {
     int32_t first;
   };
   const Expected expected[] = {
-      {CTRL_KEY_DOWN, KEY_CODE_BACK, 0},  {CTRL_KEY_UP, KEY_CODE_BACK, 0},      {CTRL_POINTER_DOWN, uint32_t(-3), 5},
-      {CTRL_POINTER_MOVE, 10, 20},        {CTRL_POINTER_UP, 11, 21},            {CTRL_KEY_UP, 4, 9},
+      {CTRL_KEY_DOWN, KEY_CODE_BACK, 0},
+      {CTRL_KEY_UP, KEY_CODE_BACK, 0},
+      {CTRL_POINTER_DOWN, uint32_t(-3), 5},
+      {CTRL_POINTER_MOVE, 10, 20},
+      {CTRL_POINTER_UP, 11, 21},
+      {CTRL_KEY_UP, 4, 9},
   };
   for (const auto& e : expected) {
     ControlFields got = ReadMessage(peer);
@@ -122,7 +126,9 @@ struct LossCase {
   uint32_t finalEvent;
 };
 
-void PrintTo(const LossCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const LossCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class ControlLossTest : public ControlSessionTest, public ::testing::WithParamInterface<LossCase> {};
 
@@ -239,8 +245,12 @@ TEST_F(ControlSessionTest, NumericAddressSkipsTheResolverAndANameMayResolveOnThe
 
 TEST_F(ControlSessionTest, ErrorTexts) {
   const std::pair<int32_t, std::wstring> table[] = {
-      {kControlNoPad, L"找不到PAD信息"},      {kControlNoNode, L"找不到控制节点"}, {kControlConnectFailed, L"连接服务器失败"},
-      {kControlResolveFailed, L"域名解析错误"}, {0, L"未知错误"},                  {-1, L"未知错误"},
+      {kControlNoPad, L"找不到PAD信息"},
+      {kControlNoNode, L"找不到控制节点"},
+      {kControlConnectFailed, L"连接服务器失败"},
+      {kControlResolveFailed, L"域名解析错误"},
+      {0, L"未知错误"},
+      {-1, L"未知错误"},
   };
   for (const auto& [code, text] : table) EXPECT_EQ(CControlClient::GetErrorText(code), text) << code;
 }

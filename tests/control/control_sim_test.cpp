@@ -52,7 +52,8 @@ class ControlSimTest : public ::testing::Test {
     pad.controlCode = "node-1";
     context.padList = {pad};
     context.SetCurrentPadCode("PAD-FREE-1");
-    context.controlList = {ControlNodeInfo{"node-1", "127.0.0.1", static_cast<uint16_t>(sim->Port("control"))}};
+    context.controlList = {
+        ControlNodeInfo{"node-1", "127.0.0.1", static_cast<uint16_t>(sim->Port("control"))}};
   }
 
   void TearDown() override {
@@ -95,7 +96,7 @@ TEST_F(ControlSimTest, WholeSessionIsSeenInTheNodeLog) {
   EXPECT_EQ(log[0]["kind"].asString(), "hello");
   EXPECT_TRUE(log[0]["accepted"].asBool());
   EXPECT_EQ(log[0]["session"].asString(), CAppContext::Instance().sessionId.substr(0, 32));
-  const char* types[] = {"CTRL_QUALITY",   "CTRL_PAD",      "CTRL_POINTER_DOWN", "CTRL_POINTER_MOVE",
+  const char* types[] = {"CTRL_QUALITY",    "CTRL_PAD",      "CTRL_POINTER_DOWN", "CTRL_POINTER_MOVE",
                          "CTRL_POINTER_UP", "CTRL_KEY_DOWN", "CTRL_KEY_UP"};
   for (Json::ArrayIndex i = 1; i < 8; ++i) EXPECT_EQ(log[i]["type"].asString(), types[i - 1]) << i;
   EXPECT_EQ(log[1]["quality"].asUInt(), 1u);

@@ -20,7 +20,8 @@ struct StreamCall {
 
 class RecordingStream : public IStreamSession {
  public:
-  int Open(const std::string& session, const std::string& padCode, int32_t streamNumber, bool compose) override {
+  int Open(const std::string& session, const std::string& padCode, int32_t streamNumber,
+           bool compose) override {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_calls.push_back(StreamCall{"Open", session, padCode, streamNumber, compose});
     return m_openResult;

@@ -28,7 +28,9 @@ bool WaitReadable(int fd, Clock::time_point deadline) {
 
 }  // namespace
 
-TcpConnection::~TcpConnection() { Close(); }
+TcpConnection::~TcpConnection() {
+  Close();
+}
 
 TcpConnection& TcpConnection::operator=(TcpConnection&& other) noexcept {
   if (this != &other) {
@@ -104,7 +106,9 @@ TcpListener::TcpListener(int backlog) {
   m_port = ntohs(address.sin_port);
 }
 
-TcpListener::~TcpListener() { Close(); }
+TcpListener::~TcpListener() {
+  Close();
+}
 
 TcpConnection TcpListener::Accept(std::chrono::milliseconds timeout) {
   if (m_fd < 0 || !WaitReadable(m_fd, Clock::now() + timeout)) return TcpConnection();

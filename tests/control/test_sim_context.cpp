@@ -13,12 +13,15 @@ TestSimContext::TestSimContext(Json::Value scenario) : m_scenario(std::move(scen
     Record("ready " + pad + " " + session + " " + std::to_string(number));
   };
   bus.onPointer = [this](const std::string& pad, int action, int x, int y) {
-    Record("pointer " + pad + " " + std::to_string(action) + " " + std::to_string(x) + " " + std::to_string(y));
+    Record("pointer " + pad + " " + std::to_string(action) + " " + std::to_string(x) + " " +
+           std::to_string(y));
   };
   bus.onKey = [this](const std::string& pad, int code, bool down) {
     Record("key " + pad + " " + std::to_string(code) + (down ? " down" : " up"));
   };
-  bus.onQuality = [this](const std::string& pad, int value) { Record("quality " + pad + " " + std::to_string(value)); };
+  bus.onQuality = [this](const std::string& pad, int value) {
+    Record("quality " + pad + " " + std::to_string(value));
+  };
   bus.onControlClosed = [this](const std::string& pad) { Record("closed " + pad); };
 }
 
