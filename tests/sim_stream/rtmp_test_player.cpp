@@ -36,6 +36,9 @@ ReadResult CRtmpTestPlayer::Read(PlayerMessage& out) {
   while (RTMP_IsConnected(m_rtmp) && RTMP_ReadPacket(m_rtmp, &packet)) {
     if (RTMPPacket_IsReady(&packet)) break;
   }
+  // Past its first chunk an unfinished message's body belongs to librtmp's chunk-stream
+  // table (and RTMP_Close has freed it when the read closed the link): not ours to free.
+  if (!RTMPPacket_IsReady(&packet) && packet.m_nBytesRead > 0) packet.m_body = nullptr;
   ReadResult result = ReadResult::kMessage;
   if (!RTMP_IsConnected(m_rtmp)) {
     result = ReadResult::kClosed;
