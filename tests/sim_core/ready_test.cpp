@@ -1,3 +1,5 @@
+#include <csignal>
+
 #include "tests/sim_core/sim_fixture.h"
 
 namespace zv::sim::test {
@@ -17,6 +19,23 @@ TEST(SimReady, PrintsOneReadyLineWithTheBoundPortsAndWritesItToTheReadyFile) {
   for (int i = 0; i < 4; ++i)
     EXPECT_GT(Sim().Port(names[i]), 0) << names[i] << ": ephemeral ports are reported as bound";
   EXPECT_EQ(Sim().ReadyFileText(), line);
+}
+
+TEST(SimReady, SigintEndsTheSimWithStatus0) {
+  CSimProcess other;
+  std::string error;
+  ASSERT_TRUE(other.Start(DefaultScenario(), error)) << error;
+  EXPECT_EQ(other.Stop(SIGINT), 0);
+}
+
+TEST(SimReady, APortInUseFailsTheStartWithoutAReadyLine) {
+  Json::Value scenario = DefaultScenario();
+  scenario["ports"]["payment"] = Sim().Port("payment");
+  CSimProcess other;
+  std::string error;
+  EXPECT_FALSE(other.Start(scenario, error));
+  EXPECT_TRUE(other.ReadyLine().empty());
+  EXPECT_EQ(other.Stop(), 1);
 }
 
 TEST(SimReady, ListensOnLoopbackForEveryService) {

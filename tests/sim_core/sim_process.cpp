@@ -108,9 +108,9 @@ bool CSimProcess::Start(const Json::Value& scenario, std::string& error) {
   return true;
 }
 
-int CSimProcess::Stop() {
+int CSimProcess::Stop(int signal) {
   if (m_pid <= 0) return -1;
-  kill(m_pid, SIGTERM);
+  kill(m_pid, signal);
   int status = 0;
   waitpid(m_pid, &status, 0);
   m_pid = -1;

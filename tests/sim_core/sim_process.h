@@ -5,6 +5,7 @@
 #include <json/json.h>
 #include <sys/types.h>
 
+#include <csignal>
 #include <map>
 #include <string>
 
@@ -16,8 +17,9 @@ class CSimProcess {
 
   // Generates the certificates when missing; false with a reason on failure.
   bool Start(const Json::Value& scenario, std::string& error);
-  // SIGTERM and wait; the exit status, or -1 when it did not exit normally.
-  int Stop();
+  // The signal (SIGTERM unless told) and wait; the exit status, or -1 when it did not
+  // exit normally.
+  int Stop(int signal = SIGTERM);
 
   int Port(const std::string& name) const;
   const std::string& ReadyLine() const { return m_readyLine; }
