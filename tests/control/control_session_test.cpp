@@ -308,6 +308,29 @@ TEST_F(ControlSessionTest, MessagesFromManyThreadsNeverInterleave) {
   EXPECT_EQ(seen.size(), static_cast<size_t>(kThreads * kEach));
 }
 
+TEST_F(ControlSessionTest, StopWhileOtherThreadsSendLeavesOnlyWholeMessages) {
+  TcpConnection peer = ConnectAndHandshake();
+  std::atomic<bool> stopped{false};
+  std::vector<std::thread> senders;
+  for (int t = 0; t < 3; ++t) {
+    senders.emplace_back([&stopped, t] {
+      for (int i = 0; !stopped.load() || i < 50; ++i) {
+        CControlClient::Instance().SendPointer(8, t, i);
+        if (i > 5000) break;
+      }
+    });
+  }
+  std::this_thread::sleep_for(20ms);
+  CControlClient::Instance().Stop();
+  stopped = true;
+  for (auto& s : senders) s.join();
+  std::vector<uint8_t> rest = peer.ReadUntilClose();
+  ASSERT_EQ(rest.size() % kControlMessageSize, 0u) << "a message was cut";
+  for (size_t offset = 0; offset < rest.size(); offset += kControlMessageSize)
+    ASSERT_EQ(ReadControlMessage(rest.data() + offset).type, CTRL_POINTER_MOVE) << offset;
+  EXPECT_TRUE(CControlClient::Instance().WaitForLoops(10s));
+}
+
 TEST_F(ControlSessionTest, ConnectStopsAConnectionStillRunning) {
   TcpConnection first = ConnectAndHandshake();
   TcpConnection second = ConnectAndHandshake();

@@ -54,6 +54,18 @@ std::vector<uint8_t> TcpConnection::ReadExact(size_t size, std::chrono::millisec
   return data;
 }
 
+std::vector<uint8_t> TcpConnection::ReadUntilClose(std::chrono::milliseconds timeout) {
+  std::vector<uint8_t> data;
+  auto deadline = Clock::now() + timeout;
+  uint8_t buffer[4096];
+  while (m_fd >= 0 && WaitReadable(m_fd, deadline)) {
+    ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
+    if (n <= 0) break;
+    data.insert(data.end(), buffer, buffer + n);
+  }
+  return data;
+}
+
 bool TcpConnection::WaitForClose(std::chrono::milliseconds timeout) {
   auto deadline = Clock::now() + timeout;
   if (m_fd < 0 || !WaitReadable(m_fd, deadline)) return false;

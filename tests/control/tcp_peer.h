@@ -19,6 +19,8 @@ class TcpConnection {
   bool Valid() const { return m_fd >= 0; }
   // Exactly size bytes, or an empty vector when the peer closed or time ran out.
   std::vector<uint8_t> ReadExact(size_t size, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+  // Everything until the client closes its side (or the timeout passes).
+  std::vector<uint8_t> ReadUntilClose(std::chrono::milliseconds timeout = std::chrono::seconds(5));
   // True when the client closed its side within the timeout, with no byte before it.
   bool WaitForClose(std::chrono::milliseconds timeout = std::chrono::seconds(5));
   // True when no byte arrives within the wait.
