@@ -49,8 +49,15 @@ bool SameAsFlipped(const uint8_t* topDown, const CapturedFrame& frame) {
 }
 
 uint64_t HashBytes(const uint8_t* data, size_t size) {
+  // Eight bytes a step keeps a 3.6 MB picture cheap even in sanitizer builds.
   uint64_t hash = 1469598103934665603ull;
-  for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 1099511628211ull;
+  size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, data + i, 8);
+    hash = (hash ^ word) * 1099511628211ull;
+  }
+  for (; i < size; ++i) hash = (hash ^ data[i]) * 1099511628211ull;
   return hash;
 }
 
