@@ -1,6 +1,7 @@
 #include "player/frame_converter.h"
 
 #include <algorithm>
+#include <cstddef>
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -30,11 +31,15 @@ bool CFrameConverter::PrepareScaler(int width, int height, int format) {
   return m_scaler != nullptr;
 }
 
-void CFrameConverter::PrepareBuffer() {
+void CFrameConverter::PrepareBuffer(int width, int height) {
   size_t bytes = static_cast<size_t>(m_width) * static_cast<size_t>(m_height) * 4;
-  if (m_pixels.size() == bytes) return;
+  if (m_pixels.size() == bytes && width == m_paddedWidth && height == m_paddedHeight) return;
+  // Opaque black where the picture does not reach; the converted region is overwritten
+  // by every picture, so this runs only when the sizes change.
   m_pixels.assign(bytes, 0);
   for (size_t i = 3; i < bytes; i += 4) m_pixels[i] = 0xFF;
+  m_paddedWidth = width;
+  m_paddedHeight = height;
 }
 
 bool CFrameConverter::Convert(const AVFrame* picture, uint32_t timestamp, VideoFrame& frame) {
@@ -44,13 +49,7 @@ bool CFrameConverter::Convert(const AVFrame* picture, uint32_t timestamp, VideoF
   int width = std::min<int>(picture->width, m_width);
   int height = std::min<int>(picture->height, m_height);
   if (!PrepareScaler(width, height, picture->format)) return false;
-  PrepareBuffer();
-  if (width != m_paddedWidth || height != m_paddedHeight) {
-    std::fill(m_pixels.begin(), m_pixels.end(), 0);
-    for (size_t i = 3; i < m_pixels.size(); i += 4) m_pixels[i] = 0xFF;
-    m_paddedWidth = width;
-    m_paddedHeight = height;
-  }
+  PrepareBuffer(width, height);
   // Bottom-up rows: the picture's top row goes to the last row of the buffer and the
   // destination stride runs backwards, which flips without a copy and without reading
   // outside the source planes whatever the picture's height.

@@ -30,7 +30,7 @@ class CFrameConverter : public IPictureSink {
 
  private:
   bool PrepareScaler(int width, int height, int format);
-  void PrepareBuffer();
+  void PrepareBuffer(int width, int height);
 
   IFrameSink& m_sink;
   int32_t m_width = 0;
@@ -40,7 +40,7 @@ class CFrameConverter : public IPictureSink {
   int m_scalerHeight = 0;
   int m_scalerFormat = -1;
   std::vector<uint8_t> m_pixels;
-  int m_paddedWidth = -1;  // the region last converted; the rest of the buffer stays black
+  int m_paddedWidth = -1;  // the region the pictures fill; the rest of the buffer is black
   int m_paddedHeight = -1;
 };
 
