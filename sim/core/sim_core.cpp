@@ -52,7 +52,6 @@ bool CSimCore::Load(const std::string& scenarioPath, const std::string& certDir,
     return false;
   }
   if (!LoadScenarioFile(scenarioPath, m_loaded, error)) return false;
-  m_scenarioPath = scenarioPath;
   m_scenario = m_loaded;
   m_accounts->Load(m_scenario);
   m_tls = CreateMutualTlsContext(certDir, error);

@@ -65,7 +65,6 @@ class CSimCore : public SimContext {
   struct Services;
 
   event_base* m_base = nullptr;
-  std::string m_scenarioPath;
   Json::Value m_loaded;    // as read from the file, for "reset"
   Json::Value m_scenario;  // as the modules see it
   SslCtxPtr m_tls;
