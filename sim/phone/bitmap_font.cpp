@@ -1,7 +1,5 @@
 #include "sim/phone/bitmap_font.h"
 
-#include <cstring>
-
 namespace zv::sim::phone {
 namespace {
 
@@ -11,6 +9,7 @@ struct Glyph {
 };
 
 // Written as pictures so that a wrong pixel is easy to spot.
+// clang-format off
 constexpr Glyph kGlyphs[] = {
     {' ', {".....", ".....", ".....", ".....", ".....", ".....", "....."}},
     {'0', {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."}},
@@ -67,6 +66,7 @@ constexpr Glyph kGlyphs[] = {
     {'#', {".#.#.", ".#.#.", "#####", ".#.#.", "#####", ".#.#.", ".#.#."}},
     {'*', {".....", "..#..", "#.#.#", ".###.", "#.#.#", "..#..", "....."}},
 };
+// clang-format on
 
 constexpr Glyph kUnknown = {'?', {"#####", "#...#", "#...#", "#...#", "#...#", "#...#", "#####"}};
 

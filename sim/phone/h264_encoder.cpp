@@ -19,7 +19,9 @@ std::string AvError(int code) {
 
 }  // namespace
 
-CH264Encoder::~CH264Encoder() { Close(); }
+CH264Encoder::~CH264Encoder() {
+  Close();
+}
 
 void CH264Encoder::Close() {
   avcodec_free_context(&m_context);

@@ -3,12 +3,12 @@
 // of every keyframe.
 #pragma once
 
-#include "sim/phone/quality_profile.h"
-#include "sim/phone/yuv_canvas.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "sim/phone/quality_profile.h"
+#include "sim/phone/yuv_canvas.h"
 
 struct AVCodecContext;
 struct AVFrame;
@@ -33,7 +33,8 @@ class CH264Encoder {
   bool IsOpen() const { return m_context != nullptr; }
 
   // With zero latency every picture comes back at once, as one access unit.
-  bool Encode(const CYuvCanvas& canvas, bool forceKeyframe, std::vector<EncodedUnit>& out, std::string& error);
+  bool Encode(const CYuvCanvas& canvas, bool forceKeyframe, std::vector<EncodedUnit>& out,
+              std::string& error);
 
  private:
   AVCodecContext* m_context = nullptr;

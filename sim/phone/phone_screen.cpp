@@ -1,9 +1,9 @@
 #include "sim/phone/phone_screen.h"
 
+#include <algorithm>
+
 #include "sim/phone/bitmap_font.h"
 #include "sim/phone/quality_profile.h"
-
-#include <algorithm>
 
 namespace zv::sim::phone {
 namespace {
@@ -13,14 +13,16 @@ struct Rgb {
 };
 
 constexpr Rgb kIconPalette[] = {
-    {33, 150, 243}, {76, 175, 80},  {0, 150, 136},  {255, 193, 7},  {103, 58, 183}, {0, 188, 212},
-    {139, 195, 74}, {63, 81, 181},  {255, 152, 0},  {121, 85, 72},  {96, 125, 139}, {158, 158, 158},
+    {33, 150, 243}, {76, 175, 80}, {0, 150, 136}, {255, 193, 7}, {103, 58, 183}, {0, 188, 212},
+    {139, 195, 74}, {63, 81, 181}, {255, 152, 0}, {121, 85, 72}, {96, 125, 139}, {158, 158, 158},
 };
 constexpr int kPaletteSize = static_cast<int>(sizeof(kIconPalette) / sizeof(kIconPalette[0]));
 constexpr int kGridColumns = 4;
 constexpr int kGridRows = 4;
 
-YuvColor Color(Rgb c) { return YuvColor::FromRgb(c.r, c.g, c.b); }
+YuvColor Color(Rgb c) {
+  return YuvColor::FromRgb(c.r, c.g, c.b);
+}
 
 void DrawWallpaper(CYuvCanvas& canvas) {
   const int h = canvas.Height();
@@ -33,10 +35,16 @@ void DrawWallpaper(CYuvCanvas& canvas) {
 }
 
 // Landscape pictures lay the launcher out as if they were portrait, centred.
-int BaseWidth(const CYuvCanvas& canvas) { return std::min(canvas.Width(), canvas.Height() * 9 / 16); }
-int GridLeft(const CYuvCanvas& canvas) { return (canvas.Width() - BaseWidth(canvas)) / 2; }
+int BaseWidth(const CYuvCanvas& canvas) {
+  return std::min(canvas.Width(), canvas.Height() * 9 / 16);
+}
+int GridLeft(const CYuvCanvas& canvas) {
+  return (canvas.Width() - BaseWidth(canvas)) / 2;
+}
 
-int TextScale(const CYuvCanvas& canvas) { return std::max(1, BaseWidth(canvas) / 180); }
+int TextScale(const CYuvCanvas& canvas) {
+  return std::max(1, BaseWidth(canvas) / 180);
+}
 
 void DrawStatusBar(const PhoneScreenState& state, CYuvCanvas& canvas, int barHeight) {
   canvas.FillRect(0, 0, canvas.Width(), barHeight, Color({20, 20, 20}));
@@ -122,7 +130,9 @@ const char* ActionName(int action) {
 
 }  // namespace
 
-YuvColor PointerColor() { return YuvColor::FromRgb(kPointerRgb[0], kPointerRgb[1], kPointerRgb[2]); }
+YuvColor PointerColor() {
+  return YuvColor::FromRgb(kPointerRgb[0], kPointerRgb[1], kPointerRgb[2]);
+}
 
 std::string PointerLine(const PhoneScreenState& s) {
   if (!s.hasPointer) return "PTR NONE";

@@ -4,10 +4,10 @@
 // find it in a decoded picture.
 #pragma once
 
-#include "sim/phone/yuv_canvas.h"
-
 #include <cstdint>
 #include <string>
+
+#include "sim/phone/yuv_canvas.h"
 
 namespace zv::sim::phone {
 

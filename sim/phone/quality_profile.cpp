@@ -12,8 +12,12 @@ constexpr QualityProfile kProfiles[] = {
 
 }  // namespace
 
-bool IsQualityValue(int value) { return value >= 1 && value <= 4; }
+bool IsQualityValue(int value) {
+  return value >= 1 && value <= 4;
+}
 
-const QualityProfile& ProfileFor(int value) { return kProfiles[IsQualityValue(value) ? value - 1 : 0]; }
+const QualityProfile& ProfileFor(int value) {
+  return kProfiles[IsQualityValue(value) ? value - 1 : 0];
+}
 
 }  // namespace zv::sim::phone

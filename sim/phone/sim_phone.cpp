@@ -1,11 +1,11 @@
 #include "sim/phone/sim_phone.h"
 
-#include "sim/phone/h264_encoder.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+
+#include "sim/phone/h264_encoder.h"
 
 namespace zv::sim::phone {
 namespace {
@@ -29,9 +29,13 @@ std::string ClockText() {
 }  // namespace
 
 CSimPhone::CSimPhone(int width, int height, PictureSink sink)
-    : m_width((std::max(width, 16) + 1) & ~1), m_height((std::max(height, 16) + 1) & ~1), m_sink(std::move(sink)) {}
+    : m_width((std::max(width, 16) + 1) & ~1),
+      m_height((std::max(height, 16) + 1) & ~1),
+      m_sink(std::move(sink)) {}
 
-CSimPhone::~CSimPhone() { Stop(); }
+CSimPhone::~CSimPhone() {
+  Stop();
+}
 
 void CSimPhone::Start() {
   if (m_thread.joinable()) return;

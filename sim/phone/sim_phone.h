@@ -3,9 +3,6 @@
 // The setters may be called from any thread; what they change shows in the next frame.
 #pragma once
 
-#include "sim/phone/phone_screen.h"
-#include "sim/phone/quality_profile.h"
-
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -14,13 +11,16 @@
 #include <thread>
 #include <vector>
 
+#include "sim/phone/phone_screen.h"
+#include "sim/phone/quality_profile.h"
+
 namespace zv::sim::phone {
 
 struct PhonePicture {
   std::vector<uint8_t> accessUnit;  // Annex-B, start codes included
   bool keyframe = false;
-  uint64_t captureMs = 0;           // steady clock
-  uint32_t generation = 0;          // changes whenever the encoder was (re)started
+  uint64_t captureMs = 0;   // steady clock
+  uint32_t generation = 0;  // changes whenever the encoder was (re)started
   int width = 0;
   int height = 0;
   int quality = kDefaultQuality;

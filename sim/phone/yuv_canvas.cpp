@@ -1,14 +1,16 @@
 #include "sim/phone/yuv_canvas.h"
 
-#include "sim/phone/bitmap_font.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "sim/phone/bitmap_font.h"
 
 namespace zv::sim::phone {
 namespace {
 
-uint8_t Clamp8(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
+uint8_t Clamp8(int v) {
+  return static_cast<uint8_t>(std::clamp(v, 0, 255));
+}
 
 }  // namespace
 
@@ -89,7 +91,8 @@ int CYuvCanvas::DrawText(int x, int y, const std::string& text, int scale, YuvCo
 YuvColor CYuvCanvas::At(int x, int y) const {
   x = std::clamp(x, 0, m_width - 1);
   y = std::clamp(y, 0, m_height - 1);
-  return {Plane(0)[static_cast<size_t>(y) * Stride(0) + x], Plane(1)[static_cast<size_t>(y / 2) * Stride(1) + x / 2],
+  return {Plane(0)[static_cast<size_t>(y) * Stride(0) + x],
+          Plane(1)[static_cast<size_t>(y / 2) * Stride(1) + x / 2],
           Plane(2)[static_cast<size_t>(y / 2) * Stride(2) + x / 2]};
 }
 

@@ -26,8 +26,8 @@ class CYuvCanvas {
 
   void Fill(YuvColor c);
   void FillRect(int x, int y, int w, int h, YuvColor c);
-  // A disc around the point (cx, cy) (a pixel corner): luma per pixel whose centre lies inside, chroma per 2 x 2 block whose
-  // centre does, so that the disc stays one solid colour on both planes.
+  // A disc around the point (cx, cy) (a pixel corner): luma per pixel whose centre lies inside, chroma per 2
+  // x 2 block whose centre does, so that the disc stays one solid colour on both planes.
   void FillDisc(int cx, int cy, int diameter, YuvColor c);
   // 5 x 7 glyphs scaled by scale; returns the width drawn.
   int DrawText(int x, int y, const std::string& text, int scale, YuvColor c);

@@ -1,7 +1,6 @@
 #include "sim/stream/amf0.h"
 
 #include <bit>
-#include <cstring>
 
 namespace zv::sim::rtmp {
 namespace {
@@ -180,7 +179,9 @@ std::string AmfValue::StringOr(const std::string& fallback) const {
   return type == AmfType::kString ? text : fallback;
 }
 
-double AmfValue::NumberOr(double fallback) const { return type == AmfType::kNumber ? number : fallback; }
+double AmfValue::NumberOr(double fallback) const {
+  return type == AmfType::kNumber ? number : fallback;
+}
 
 void EncodeAmf(const AmfValue& value, Bytes& out) {
   switch (value.type) {

@@ -2,15 +2,25 @@
 // send and to write what they expect back.
 #pragma once
 
-#include "sim/stream/byte_order.h"
-
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "sim/stream/byte_order.h"
+
 namespace zv::sim::rtmp {
 
-enum class AmfType { kNumber, kBoolean, kString, kObject, kNull, kUndefined, kEcmaArray, kStrictArray, kDate };
+enum class AmfType {
+  kNumber,
+  kBoolean,
+  kString,
+  kObject,
+  kNull,
+  kUndefined,
+  kEcmaArray,
+  kStrictArray,
+  kDate
+};
 
 struct AmfValue {
   AmfType type = AmfType::kUndefined;

@@ -3,11 +3,11 @@
 // peer sends, one byte at a time if need be.
 #pragma once
 
-#include "sim/stream/byte_order.h"
-
 #include <cstdint>
 #include <map>
 #include <string>
+
+#include "sim/stream/byte_order.h"
 
 namespace zv::sim::rtmp {
 

@@ -34,7 +34,8 @@ bool FindParameterSets(const uint8_t* data, size_t size, ParameterSets& out) {
 
 Bytes BuildSequenceHeader(const ParameterSets& sets) {
   Bytes out;
-  if (sets.sps.size() < 4 || sets.pps.empty() || sets.sps.size() > 0xFFFF || sets.pps.size() > 0xFFFF) return out;
+  if (sets.sps.size() < 4 || sets.pps.empty() || sets.sps.size() > 0xFFFF || sets.pps.size() > 0xFFFF)
+    return out;
   PutU8(out, 0x17);
   PutU8(out, 0);
   PutU24Be(out, 0);

@@ -3,9 +3,9 @@
 // Annex-B access unit, start codes included.
 #pragma once
 
-#include "sim/stream/byte_order.h"
-
 #include <string>
+
+#include "sim/stream/byte_order.h"
 
 namespace zv::sim::rtmp {
 

@@ -32,7 +32,9 @@ bool CLoopMailbox::Post(Task task) {
   return true;
 }
 
-void CLoopMailbox::OnReadable(int, short, void* self) { static_cast<CLoopMailbox*>(self)->Drain(); }
+void CLoopMailbox::OnReadable(int, short, void* self) {
+  static_cast<CLoopMailbox*>(self)->Drain();
+}
 
 void CLoopMailbox::Drain() {
   char sink[64];

@@ -1,8 +1,5 @@
 #include "sim/stream/rtmp_connection.h"
 
-#include "sim/stream/flv_avc.h"
-#include "sim/stream/rtmp_messages.h"
-
 #include <event2/buffer.h>
 #include <event2/bufferevent.h>
 #include <event2/event.h>
@@ -10,6 +7,9 @@
 #include <algorithm>
 #include <chrono>
 #include <random>
+
+#include "sim/stream/flv_avc.h"
+#include "sim/stream/rtmp_messages.h"
 
 namespace zv::sim::rtmp {
 namespace {
@@ -40,11 +40,14 @@ CRtmpConnection::~CRtmpConnection() {
 bool CRtmpConnection::Attach(event_base* base, int fd) {
   m_bev = bufferevent_socket_new(base, fd, BEV_OPT_CLOSE_ON_FREE);
   if (!m_bev) return false;
-  bufferevent_setcb(m_bev, &CRtmpConnection::OnRead, &CRtmpConnection::OnWrite, &CRtmpConnection::OnEvent, this);
+  bufferevent_setcb(m_bev, &CRtmpConnection::OnRead, &CRtmpConnection::OnWrite, &CRtmpConnection::OnEvent,
+                    this);
   return bufferevent_enable(m_bev, EV_READ | EV_WRITE) == 0;
 }
 
-void CRtmpConnection::OnRead(bufferevent*, void* self) { static_cast<CRtmpConnection*>(self)->ReadAvailable(); }
+void CRtmpConnection::OnRead(bufferevent*, void* self) {
+  static_cast<CRtmpConnection*>(self)->ReadAvailable();
+}
 
 void CRtmpConnection::OnWrite(bufferevent*, void* self) {
   auto* c = static_cast<CRtmpConnection*>(self);
@@ -251,8 +254,8 @@ void CRtmpConnection::HandleCommand(const RtmpMessage& m, size_t offset) {
       m_playing = false;
       m_host.OnStopPlaying(*this);
     }
-  } else if (name == "releaseStream" || name == "FCPublish" || name == "FCUnpublish" || name == "FCSubscribe" ||
-             name == "_checkbw") {
+  } else if (name == "releaseStream" || name == "FCPublish" || name == "FCUnpublish" ||
+             name == "FCSubscribe" || name == "_checkbw") {
     AnswerNull(transaction, AmfValue{});
   } else if (name == "getStreamLength") {
     AnswerNull(transaction, AmfValue::Number(0));
@@ -319,7 +322,8 @@ void CRtmpConnection::HandlePlay(const RtmpMessage& m, double, const std::string
   m_hasBase = false;
 }
 
-void CRtmpConnection::SendStatus(const std::string& level, const std::string& code, const std::string& description) {
+void CRtmpConnection::SendStatus(const std::string& level, const std::string& code,
+                                 const std::string& description) {
   if (Stalled()) return;
   Send(MakeOnStatus(m_playStreamId, level, code, description));
 }
@@ -330,8 +334,8 @@ bool CRtmpConnection::WantsKeyframe(uint64_t nowMs) const {
   return !m_bev || evbuffer_get_length(bufferevent_get_output(m_bev)) < kMaxBacklog / 2;
 }
 
-void CRtmpConnection::SendPicture(const Bytes& sequenceHeader, const uint8_t* accessUnit, size_t size, bool keyframe,
-                                  uint64_t captureMs, uint64_t nowMs) {
+void CRtmpConnection::SendPicture(const Bytes& sequenceHeader, const uint8_t* accessUnit, size_t size,
+                                  bool keyframe, uint64_t captureMs, uint64_t nowMs) {
   if (!Playing() || m_stalled) return;
   if (nowMs < m_pausedUntil) {
     m_waitKeyframe = true;

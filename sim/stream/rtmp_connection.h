@@ -3,11 +3,11 @@
 // sent. All of it runs on the event loop thread.
 #pragma once
 
-#include "sim/stream/amf0.h"
-#include "sim/stream/chunk_stream.h"
-
 #include <cstdint>
 #include <string>
+
+#include "sim/stream/amf0.h"
+#include "sim/stream/chunk_stream.h"
 
 struct bufferevent;
 struct event_base;

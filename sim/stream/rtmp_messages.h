@@ -2,11 +2,11 @@
 // command answers a player waits for.
 #pragma once
 
-#include "sim/stream/amf0.h"
-#include "sim/stream/chunk_stream.h"
-
 #include <string>
 #include <vector>
+
+#include "sim/stream/amf0.h"
+#include "sim/stream/chunk_stream.h"
 
 namespace zv::sim::rtmp {
 

@@ -51,7 +51,8 @@ void CRtmpServer::OnAccept(evconnlistener*, int fd, sockaddr* address, int, void
   }
   const int id = server->m_nextId++;
   IRtmpHost& asHost = *server;
-  auto connection = std::make_unique<CRtmpConnection>(asHost, id, std::string(host) + ":" + std::to_string(peerPort));
+  auto connection =
+      std::make_unique<CRtmpConnection>(asHost, id, std::string(host) + ":" + std::to_string(peerPort));
   CRtmpConnection& c = *connection;
   server->m_connections.emplace(id, std::move(connection));
   server->OnAccepted(c);

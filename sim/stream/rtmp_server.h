@@ -2,12 +2,12 @@
 // connections are destroyed on a later turn of the loop, never inside their callbacks.
 #pragma once
 
-#include "sim/stream/rtmp_connection.h"
-
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+
+#include "sim/stream/rtmp_connection.h"
 
 struct evconnlistener;
 struct sockaddr;
@@ -36,7 +36,9 @@ class CRtmpServer : private IRtmpHost {
 
   void OnAccepted(CRtmpConnection& c) override { m_handler.OnAccepted(c); }
   void OnConnectCommand(CRtmpConnection& c) override { m_handler.OnConnectCommand(c); }
-  PlayAnswer OnPlay(CRtmpConnection& c, const std::string& name) override { return m_handler.OnPlay(c, name); }
+  PlayAnswer OnPlay(CRtmpConnection& c, const std::string& name) override {
+    return m_handler.OnPlay(c, name);
+  }
   void OnStopPlaying(CRtmpConnection& c) override { m_handler.OnStopPlaying(c); }
   void OnUserControl(CRtmpConnection& c, uint16_t event, const Bytes& body) override {
     m_handler.OnUserControl(c, event, body);

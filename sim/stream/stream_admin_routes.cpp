@@ -1,8 +1,8 @@
 // The stream server's admin routes: faults a test injects into the players' streams and
 // the log of what the players sent.
-#include "sim/stream/stream_service.h"
-
 #include <chrono>
+
+#include "sim/stream/stream_service.h"
 
 namespace zv::sim::rtmp {
 namespace {
@@ -27,7 +27,8 @@ std::string Text(const Json::Value& body, const char* key) {
 
 }  // namespace
 
-Json::Value CStreamService::ForPlayers(const Json::Value& body, const std::function<void(CRtmpConnection&)>& fn) {
+Json::Value CStreamService::ForPlayers(const Json::Value& body,
+                                       const std::function<void(CRtmpConnection&)>& fn) {
   const std::string pad = Text(body, "padCode");
   int count = 0;
   m_server.ForEach([&](CRtmpConnection& c) {

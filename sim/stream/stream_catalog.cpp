@@ -18,7 +18,9 @@ void CStreamCatalog::Announce(const std::string& padCode, const std::string& ses
   m_streams[padCode] = Announcement{session, streamNumber};
 }
 
-void CStreamCatalog::Forget(const std::string& padCode) { m_streams.erase(padCode); }
+void CStreamCatalog::Forget(const std::string& padCode) {
+  m_streams.erase(padCode);
+}
 
 StreamMatch CStreamCatalog::Resolve(const std::string& name, const Json::Value& scenario,
                                     const std::function<bool(const std::string&)>& isSessionLive) const {

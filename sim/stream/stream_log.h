@@ -2,12 +2,12 @@
 // every automatic-quality user control message a player sent.
 #pragma once
 
-#include "sim/stream/byte_order.h"
-
 #include <json/json.h>
 
 #include <deque>
 #include <string>
+
+#include "sim/stream/byte_order.h"
 
 namespace zv::sim::rtmp {
 
@@ -16,7 +16,8 @@ class CStreamLog {
   void Connected(int id, const std::string& peer);
   void ConnectCommand(int id, const std::string& app, const std::string& tcUrl);
   void Closed(int id, const std::string& reason);
-  void Play(int id, const std::string& name, bool accepted, const std::string& padCode, const std::string& reason);
+  void Play(int id, const std::string& name, bool accepted, const std::string& padCode,
+            const std::string& reason);
   void AutoQualityFlag(int id, const Bytes& body);
   void Clear();
 

@@ -2,8 +2,8 @@
 // when this library is part of the build.
 #pragma once
 
-#include "sim/sim_module.h"
-
 #include <memory>
+
+#include "sim/sim_module.h"
 
 std::unique_ptr<zv::sim::ISimModule> CreateStreamModule();

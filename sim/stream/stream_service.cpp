@@ -69,12 +69,13 @@ void CStreamService::HookBus(DeviceBus& bus) {
                                [this](const std::string& pad, const std::string& session, int number) {
                                  StreamReady(pad, session, number);
                                }));
-  Chain(bus.onPointer, std::function<void(const std::string&, int, int, int)>(
-                           [this](const std::string& pad, int action, int x, int y) { Pointer(pad, action, x, y); }));
+  Chain(bus.onPointer,
+        std::function<void(const std::string&, int, int, int)>(
+            [this](const std::string& pad, int action, int x, int y) { Pointer(pad, action, x, y); }));
   Chain(bus.onKey, std::function<void(const std::string&, int, bool)>(
                        [this](const std::string& pad, int code, bool down) { Key(pad, code, down); }));
-  Chain(bus.onQuality,
-        std::function<void(const std::string&, int)>([this](const std::string& pad, int v) { Quality(pad, v); }));
+  Chain(bus.onQuality, std::function<void(const std::string&, int)>(
+                           [this](const std::string& pad, int v) { Quality(pad, v); }));
   Chain(bus.onControlClosed,
         std::function<void(const std::string&)>([this](const std::string& pad) { ControlClosed(pad); }));
 }
@@ -88,10 +89,11 @@ CStreamService::PadStream& CStreamService::StreamFor(const std::string& padCode)
   PadStream& ps = m_pads[padCode];
   if (!ps.phone) {
     const DeviceScreen screen = ScreenOf(m_context->Scenario(), padCode);
-    ps.phone = std::make_unique<phone::CSimPhone>(screen.width, screen.height, [this, padCode](phone::PhonePicture&& p) {
-      auto picture = std::make_shared<phone::PhonePicture>(std::move(p));
-      m_mailbox.Post([this, padCode, picture] { OnPicture(padCode, std::move(*picture)); });
-    });
+    ps.phone = std::make_unique<phone::CSimPhone>(
+        screen.width, screen.height, [this, padCode](phone::PhonePicture&& p) {
+          auto picture = std::make_shared<phone::PhonePicture>(std::move(p));
+          m_mailbox.Post([this, padCode, picture] { OnPicture(padCode, std::move(*picture)); });
+        });
   }
   return ps;
 }
@@ -109,7 +111,9 @@ void CStreamService::Key(const std::string& padCode, int keyCode, bool down) {
   StreamFor(padCode).phone->SetKey(keyCode, down);
 }
 
-void CStreamService::Quality(const std::string& padCode, int value) { StreamFor(padCode).phone->SetQuality(value); }
+void CStreamService::Quality(const std::string& padCode, int value) {
+  StreamFor(padCode).phone->SetQuality(value);
+}
 
 void CStreamService::ControlClosed(const std::string& padCode) {
   // The device's session is over: its stream ends and its name is no longer played.
@@ -119,13 +123,17 @@ void CStreamService::ControlClosed(const std::string& padCode) {
   });
 }
 
-void CStreamService::OnAccepted(CRtmpConnection& c) { m_log.Connected(c.Id(), c.Peer()); }
+void CStreamService::OnAccepted(CRtmpConnection& c) {
+  m_log.Connected(c.Id(), c.Peer());
+}
 
-void CStreamService::OnConnectCommand(CRtmpConnection& c) { m_log.ConnectCommand(c.Id(), c.App(), c.TcUrl()); }
+void CStreamService::OnConnectCommand(CRtmpConnection& c) {
+  m_log.ConnectCommand(c.Id(), c.App(), c.TcUrl());
+}
 
 PlayAnswer CStreamService::OnPlay(CRtmpConnection& c, const std::string& name) {
-  const StreamMatch match =
-      m_catalog.Resolve(name, m_context->Scenario(), [this](const std::string& s) { return m_context->IsSessionLive(s); });
+  const StreamMatch match = m_catalog.Resolve(
+      name, m_context->Scenario(), [this](const std::string& s) { return m_context->IsSessionLive(s); });
   m_log.Play(c.Id(), name, match.found, match.padCode, match.reason);
   PlayAnswer answer;
   answer.accepted = match.found;
@@ -151,7 +159,9 @@ void CStreamService::DropPlayer(CRtmpConnection& c) {
   if (ps->players.empty()) ps->phone->Stop();
 }
 
-void CStreamService::OnStopPlaying(CRtmpConnection& c) { DropPlayer(c); }
+void CStreamService::OnStopPlaying(CRtmpConnection& c) {
+  DropPlayer(c);
+}
 
 void CStreamService::OnUserControl(CRtmpConnection& c, uint16_t event, const Bytes& body) {
   if (event == kAutoQualityFlag) m_log.AutoQualityFlag(c.Id(), body);
@@ -198,4 +208,6 @@ void CStreamService::Reset() {
 
 }  // namespace zv::sim::rtmp
 
-std::unique_ptr<zv::sim::ISimModule> CreateStreamModule() { return std::make_unique<zv::sim::rtmp::CStreamService>(); }
+std::unique_ptr<zv::sim::ISimModule> CreateStreamModule() {
+  return std::make_unique<zv::sim::rtmp::CStreamService>();
+}

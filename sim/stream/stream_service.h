@@ -2,17 +2,17 @@
 // per device being played, and the admin routes under "stream/".
 #pragma once
 
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
 #include "sim/phone/sim_phone.h"
 #include "sim/sim_module.h"
 #include "sim/stream/loop_mailbox.h"
 #include "sim/stream/rtmp_server.h"
 #include "sim/stream/stream_catalog.h"
 #include "sim/stream/stream_log.h"
-
-#include <map>
-#include <memory>
-#include <set>
-#include <string>
 
 namespace zv::sim::rtmp {
 

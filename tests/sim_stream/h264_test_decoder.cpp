@@ -32,13 +32,18 @@ bool CH264TestDecoder::Decode(const uint8_t* data, size_t size) {
   return avcodec_receive_frame(m_context, m_frame) == 0;
 }
 
-int CH264TestDecoder::Width() const { return m_frame->width; }
-int CH264TestDecoder::Height() const { return m_frame->height; }
+int CH264TestDecoder::Width() const {
+  return m_frame->width;
+}
+int CH264TestDecoder::Height() const {
+  return m_frame->height;
+}
 
 Yuv CH264TestDecoder::At(int x, int y) const {
   x = std::clamp(x, 0, m_frame->width - 1);
   y = std::clamp(y, 0, m_frame->height - 1);
-  return {m_frame->data[0][y * m_frame->linesize[0] + x], m_frame->data[1][(y / 2) * m_frame->linesize[1] + x / 2],
+  return {m_frame->data[0][y * m_frame->linesize[0] + x],
+          m_frame->data[1][(y / 2) * m_frame->linesize[1] + x / 2],
           m_frame->data[2][(y / 2) * m_frame->linesize[2] + x / 2]};
 }
 

@@ -1,5 +1,11 @@
 // The simulated phone: its drawing, its screen, the quality table, the encoder and the
 // phone's own thread.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
 #include "sim/phone/h264_encoder.h"
 #include "sim/phone/phone_screen.h"
 #include "sim/phone/quality_profile.h"
@@ -7,17 +13,12 @@
 #include "sim/stream/flv_avc.h"
 #include "tests/sim_stream/h264_test_decoder.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <mutex>
-#include <thread>
-
 namespace zv::sim::phone {
 namespace {
 
 bool Near(YuvColor a, YuvColor b, int tolerance) {
-  return std::abs(a.y - b.y) <= tolerance && std::abs(a.u - b.u) <= tolerance && std::abs(a.v - b.v) <= tolerance;
+  return std::abs(a.y - b.y) <= tolerance && std::abs(a.u - b.u) <= tolerance &&
+         std::abs(a.v - b.v) <= tolerance;
 }
 
 int MarkerPixels(const CYuvCanvas& canvas) {
@@ -96,8 +97,8 @@ TEST(PhoneScreenTest, InfoLinesShowPointerKeyAndQuality) {
 TEST(QualityProfileTest, BitrateAndFrameRateFollowTheLevel) {
   struct Case {
     int value, bitrate, fps;
-  } cases[] = {{1, 2'500'000, 30}, {2, 1'200'000, 25}, {3, 600'000, 20}, {4, 300'000, 15}, {0, 2'500'000, 30},
-               {5, 2'500'000, 30}};
+  } cases[] = {{1, 2'500'000, 30}, {2, 1'200'000, 25}, {3, 600'000, 20},
+               {4, 300'000, 15},   {0, 2'500'000, 30}, {5, 2'500'000, 30}};
   for (const Case& c : cases) {
     EXPECT_EQ(ProfileFor(c.value).bitrate, c.bitrate) << c.value;
     EXPECT_EQ(ProfileFor(c.value).fps, c.fps) << c.value;
@@ -142,7 +143,8 @@ TEST(H264EncoderTest, KeyframeCarriesParameterSetsAndDecodesWithTheDot) {
   EXPECT_TRUE(units[0].keyframe);
   EXPECT_FALSE(units[1].keyframe);
   EXPECT_TRUE(units[2].keyframe) << "a forced keyframe";
-  EXPECT_EQ(std::vector<uint8_t>(units[0].data.begin(), units[0].data.begin() + 4), (std::vector<uint8_t>{0, 0, 0, 1}));
+  EXPECT_EQ(std::vector<uint8_t>(units[0].data.begin(), units[0].data.begin() + 4),
+            (std::vector<uint8_t>{0, 0, 0, 1}));
   rtmp::ParameterSets sets;
   EXPECT_TRUE(rtmp::FindParameterSets(units[0].data.data(), units[0].data.size(), sets));
   EXPECT_TRUE(rtmp::FindParameterSets(units[2].data.data(), units[2].data.size(), sets)) << "headers repeat";

@@ -1,11 +1,11 @@
 // The stream server's wire formats alone: AMF0 values, chunk streams both ways and the
 // FLV AVC tag bodies.
+#include <gtest/gtest.h>
+
 #include "sim/stream/amf0.h"
 #include "sim/stream/chunk_stream.h"
 #include "sim/stream/flv_avc.h"
 #include "sim/stream/rtmp_messages.h"
-
-#include <gtest/gtest.h>
 
 namespace zv::sim::rtmp {
 namespace {
@@ -107,9 +107,9 @@ TEST(ChunkStreamTest, WritesTheExactHeaderOfEachFormat) {
 
 TEST(ChunkStreamTest, ReaderReassemblesWhatTheWriterWritesInAnySplit) {
   const std::vector<RtmpMessage> messages = {
-      Message(3, 20, 0, 0, 300),           Message(3, 20, 40, 0, 300),    Message(3, 20, 41, 0, 10),
-      Message(6, 9, 0x1000000, 1, 9000),   Message(6, 9, 0x1000021, 1, 9000),  // extended timestamps
-      Message(5, 18, 7, 1, 0),             Message(400, 8, 9, 1, 260),
+      Message(3, 20, 0, 0, 300),         Message(3, 20, 40, 0, 300),        Message(3, 20, 41, 0, 10),
+      Message(6, 9, 0x1000000, 1, 9000), Message(6, 9, 0x1000021, 1, 9000),  // extended timestamps
+      Message(5, 18, 7, 1, 0),           Message(400, 8, 9, 1, 260),
   };
   for (uint32_t chunkSize : {128u, 4096u}) {
     for (size_t step : {size_t{1}, size_t{7}, size_t{100000}}) {
@@ -139,10 +139,10 @@ TEST(ChunkStreamTest, ReaderReassemblesWhatTheWriterWritesInAnySplit) {
 TEST(ChunkStreamTest, ReaderAppliesTheDeltaOfATypeThreeMessageStart) {
   // A player may start a message with a type-3 header: the previous delta applies again,
   // and after a type-0 header that header's timestamp is the delta.
-  const Bytes wire = {0x04, 0, 0, 10, 0, 0, 1, 20, 0, 0, 0, 0, 'a',  // type 0, t = 10
-                      0xC4, 'b',                                      // type 3: t = 20
-                      0x84, 0, 0, 5, 'c',                             // type 2, delta 5: t = 25
-                      0xC4, 'd'};                                     // type 3: t = 30
+  const Bytes wire = {0x04, 0,   0, 10, 0,   0, 1, 20, 0, 0, 0, 0, 'a',  // type 0, t = 10
+                      0xC4, 'b',                                         // type 3: t = 20
+                      0x84, 0,   0, 5,  'c',                             // type 2, delta 5: t = 25
+                      0xC4, 'd'};                                        // type 3: t = 30
   CChunkReader reader;
   std::vector<RtmpMessage> got;
   std::string error;
@@ -226,10 +226,10 @@ TEST(RtmpMessagesTest, ControlMessagesCarryTheirValues) {
 }
 
 TEST(FlvAvcTest, FindsTheParameterSetsBehindThreeAndFourByteStartCodes) {
-  const Bytes unit = {0, 0, 0, 1, 0x67, 0x64, 0x00, 0x1E, 0xAC,  // SPS
-                      0, 0, 1, 0x68, 0xEE, 0x3C, 0x80,           // PPS
-                      0, 0, 0, 1, 0x06, 0x05, 0x01,              // SEI
-                      0, 0, 1, 0x65, 0x88, 0x84};                // IDR slice
+  const Bytes unit = {0, 0, 0, 1,    0x67, 0x64, 0x00, 0x1E, 0xAC,  // SPS
+                      0, 0, 1, 0x68, 0xEE, 0x3C, 0x80,              // PPS
+                      0, 0, 0, 1,    0x06, 0x05, 0x01,              // SEI
+                      0, 0, 1, 0x65, 0x88, 0x84};                   // IDR slice
   ParameterSets sets;
   ASSERT_TRUE(FindParameterSets(unit.data(), unit.size(), sets));
   EXPECT_EQ(sets.sps, (Bytes{0x67, 0x64, 0x00, 0x1E, 0xAC}));
@@ -240,11 +240,13 @@ TEST(FlvAvcTest, FindsTheParameterSetsBehindThreeAndFourByteStartCodes) {
 
 TEST(FlvAvcTest, BuildsTheSequenceHeaderAndPictureTags) {
   const ParameterSets sets{{0x67, 0x64, 0x00, 0x1E, 0xAC}, {0x68, 0xEE}};
-  EXPECT_EQ(BuildSequenceHeader(sets), (Bytes{0x17, 0, 0, 0, 0, 1, 0x64, 0x00, 0x1E, 0xFF, 0xE1, 0, 5, 0x67, 0x64,
-                                              0x00, 0x1E, 0xAC, 1, 0, 2, 0x68, 0xEE}));
+  EXPECT_EQ(BuildSequenceHeader(sets),
+            (Bytes{0x17, 0,    0,    0,    0,    1,    0x64, 0x00, 0x1E, 0xFF, 0xE1, 0,
+                   5,    0x67, 0x64, 0x00, 0x1E, 0xAC, 1,    0,    2,    0x68, 0xEE}));
   EXPECT_TRUE(BuildSequenceHeader(ParameterSets{{0x67, 0x64}, {0x68}}).empty());
   const Bytes unit = {0, 0, 0, 1, 0x65, 0x88};
-  EXPECT_EQ(BuildPictureTag(unit.data(), unit.size(), true), (Bytes{0x17, 1, 0, 0, 0, 0, 0, 0, 6, 0, 0, 0, 1, 0x65, 0x88}));
+  EXPECT_EQ(BuildPictureTag(unit.data(), unit.size(), true),
+            (Bytes{0x17, 1, 0, 0, 0, 0, 0, 0, 6, 0, 0, 0, 1, 0x65, 0x88}));
   EXPECT_EQ(BuildPictureTag(unit.data(), unit.size(), false)[0], 0x27);
 }
 

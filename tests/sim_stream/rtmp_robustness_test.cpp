@@ -1,9 +1,5 @@
 // Players that break the protocol: the server closes their connection and goes on
 // serving everyone else.
-#include "sim/stream/stream_module.h"
-#include "tests/sim_stream/rtmp_test_player.h"
-#include "tests/sim_stream/test_sim_context.h"
-
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -12,6 +8,10 @@
 #include <unistd.h>
 
 #include <random>
+
+#include "sim/stream/stream_module.h"
+#include "tests/sim_stream/rtmp_test_player.h"
+#include "tests/sim_stream/test_sim_context.h"
 
 namespace zv::sim::test {
 namespace {

@@ -28,7 +28,9 @@ bool CRtmpTestPlayer::Open(const std::string& url) {
   return RTMP_ConnectStream(m_rtmp, 0) != 0;
 }
 
-bool CRtmpTestPlayer::Connected() { return m_rtmp && RTMP_IsConnected(m_rtmp); }
+bool CRtmpTestPlayer::Connected() {
+  return m_rtmp && RTMP_IsConnected(m_rtmp);
+}
 
 ReadResult CRtmpTestPlayer::Read(PlayerMessage& out) {
   RTMPPacket packet;
@@ -74,8 +76,9 @@ bool CRtmpTestPlayer::SendAutoQualityFlag(bool on) {
   packet.m_packetType = RTMP_PACKET_TYPE_CONTROL;
   packet.m_body = storage + RTMP_MAX_HEADER_SIZE;
   const uint32_t id = static_cast<uint32_t>(m_rtmp->m_stream_id);
-  const uint8_t body[10] = {0x00, 0x1F, uint8_t(id >> 24), uint8_t(id >> 16), uint8_t(id >> 8), uint8_t(id),
-                            0, 0, 0, uint8_t(on ? 1 : 0)};
+  const uint8_t body[10] = {
+      0x00, 0x1F, uint8_t(id >> 24),  uint8_t(id >> 16), uint8_t(id >> 8), uint8_t(id), 0,
+      0,    0,    uint8_t(on ? 1 : 0)};
   std::memcpy(packet.m_body, body, sizeof(body));
   packet.m_nBodySize = sizeof(body);
   return RTMP_SendPacket(m_rtmp, &packet, FALSE) != 0;

@@ -1,12 +1,6 @@
 // The stream server inside the real zelvane-sim, reached as the client reaches it: log in
 // at the account service, ask the control node for the device, play the announced stream,
 // move the pointer over the control channel and see it in the picture.
-#include "sim/phone/phone_screen.h"
-#include "tests/sim_core/sim_client.h"
-#include "tests/sim_core/sim_process.h"
-#include "tests/sim_stream/h264_test_decoder.h"
-#include "tests/sim_stream/rtmp_test_player.h"
-
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -15,6 +9,12 @@
 #include <unistd.h>
 
 #include <cstring>
+
+#include "sim/phone/phone_screen.h"
+#include "tests/sim_core/sim_client.h"
+#include "tests/sim_core/sim_process.h"
+#include "tests/sim_stream/h264_test_decoder.h"
+#include "tests/sim_stream/rtmp_test_player.h"
 
 namespace zv::sim::test {
 namespace {
@@ -27,7 +27,9 @@ constexpr uint32_t kCtrlStreamReady = 0xFF000001;
 void PutLe(std::vector<uint8_t>& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
-uint32_t GetLe(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
+uint32_t GetLe(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
+}
 
 void PutText(std::vector<uint8_t>& out, const std::string& text) {
   for (size_t i = 0; i < 32; ++i) out.push_back(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);

@@ -1,12 +1,6 @@
 // The stream server end to end on loopback: librtmp and the ffmpeg CLI as players, the
 // control node's announcements and input through the device bus, faults through the
 // admin routes.
-#include "sim/phone/phone_screen.h"
-#include "sim/stream/stream_module.h"
-#include "tests/sim_stream/h264_test_decoder.h"
-#include "tests/sim_stream/rtmp_test_player.h"
-#include "tests/sim_stream/test_sim_context.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,6 +10,12 @@
 #include <memory>
 #include <thread>
 
+#include "sim/phone/phone_screen.h"
+#include "sim/stream/stream_module.h"
+#include "tests/sim_stream/h264_test_decoder.h"
+#include "tests/sim_stream/rtmp_test_player.h"
+#include "tests/sim_stream/test_sim_context.h"
+
 namespace zv::sim::test {
 namespace {
 
@@ -24,7 +24,8 @@ constexpr const char* kSession = "S0123456789abcdef";
 Json::Value Scenario() {
   Json::Value s;
   s["ports"]["rtmp"] = 0;
-  for (const char* pad : {"PAD-A", "PAD-B", "PAD-C", "PAD-D", "PAD-E", "PAD-F", "PAD-G", "PAD-H", "PAD-I", "PAD-J", "PAD-K"}) {
+  for (const char* pad :
+       {"PAD-A", "PAD-B", "PAD-C", "PAD-D", "PAD-E", "PAD-F", "PAD-G", "PAD-H", "PAD-I", "PAD-J", "PAD-K"}) {
     Json::Value d;
     d["padCode"] = pad;
     d["videoUrl"] = "rtmp://127.0.0.1:{rtmp}/live/";
@@ -63,8 +64,8 @@ class StreamServerTest : public ::testing::Test {
     s_context->RunOnLoop([&] { s_context->bus.onStreamReady(pad, session, number); });
   }
   static std::string Url(const std::string& pad, int number, const std::string& session = kSession) {
-    return "rtmp://127.0.0.1:" + std::to_string(s_context->Port("rtmp")) + "/live/" + session + "-" + pad + "-" +
-           std::to_string(number);
+    return "rtmp://127.0.0.1:" + std::to_string(s_context->Port("rtmp")) + "/live/" + session + "-" + pad +
+           "-" + std::to_string(number);
   }
   // Reads video until a picture decodes; false when the stream ends first.
   static bool NextPicture(CRtmpTestPlayer& player, CH264TestDecoder& decoder, PlayerMessage* tag = nullptr) {
@@ -253,8 +254,8 @@ TEST_F(StreamServerTest, PointerShowsAsTheMarkerDiscInTheNextPictures) {
     bool shown = false;
     for (int i = 0; i < 20 && !shown; ++i) {
       ASSERT_TRUE(NextPicture(player, decoder));
-      shown = IsMarker(decoder.At(x, y)) && IsMarker(decoder.At(x - 1, y - 1)) && IsMarker(decoder.At(x - 5, y)) &&
-              IsMarker(decoder.At(x + 4, y));
+      shown = IsMarker(decoder.At(x, y)) && IsMarker(decoder.At(x - 1, y - 1)) &&
+              IsMarker(decoder.At(x - 5, y)) && IsMarker(decoder.At(x + 4, y));
     }
     EXPECT_TRUE(shown) << x << "," << y;
     EXPECT_FALSE(IsMarker(decoder.At(x - 9, y)));
@@ -409,8 +410,9 @@ TEST_F(StreamServerTest, FfmpegDecodesThePictures) {
     Announce(c.pad, 5);
     const auto out = std::filesystem::temp_directory_path() /
                      ("zv-sim-stream-" + std::to_string(::getpid()) + "-" + c.pad + ".gray");
-    const std::string command = "timeout 60 ffmpeg -nostdin -hide_banner -loglevel error -rw_timeout 10000000 -i '" +
-                                Url(c.pad, 5) + "' -frames:v 30 -f rawvideo -pix_fmt gray -y '" + out.string() + "'";
+    const std::string command =
+        "timeout 60 ffmpeg -nostdin -hide_banner -loglevel error -rw_timeout 10000000 -i '" + Url(c.pad, 5) +
+        "' -frames:v 30 -f rawvideo -pix_fmt gray -y '" + out.string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     std::error_code ec;
     EXPECT_EQ(std::filesystem::file_size(out, ec), static_cast<uintmax_t>(30 * c.width * c.height)) << c.pad;

@@ -3,8 +3,6 @@
 // zelvane-sim while the test drives it from its own thread.
 #pragma once
 
-#include "sim/sim_module.h"
-
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,6 +10,8 @@
 #include <set>
 #include <string>
 #include <thread>
+
+#include "sim/sim_module.h"
 
 namespace zv::sim::test {
 
@@ -34,7 +34,9 @@ class CTestSimContext : public SimContext {
   event_base* Base() override { return m_base; }
   const Json::Value& Scenario() override { return m_scenario; }
   bool IsSessionLive(const std::string& session) override;
-  void AddAdminRoute(const std::string& path, AdminHandler handler) override { m_routes[path] = std::move(handler); }
+  void AddAdminRoute(const std::string& path, AdminHandler handler) override {
+    m_routes[path] = std::move(handler);
+  }
   void OnReset(std::function<void()> handler) override { m_resetHandlers.push_back(std::move(handler)); }
 
  private:
