@@ -9,6 +9,10 @@ JOBS       ?= $(shell nproc)
 # Warnings are errors in CI; locally they only warn.
 WERROR     ?= $(if $(CI),ON,OFF)
 CMAKE_COMMON = -G Ninja -DZELVANE_WERROR=$(WERROR)
+# Paths inside the tree are hashed relative to it, so a fresh clone elsewhere reuses the
+# compiler cache.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 
 .PHONY: all deps configure build test unit tsan fuzz bench certs clean
 
@@ -49,7 +53,7 @@ tsan: deps
 fuzz: deps
 	@if [ -f fuzz/CMakeLists.txt ]; then \
 	  cmake -S . -B $(FUZZ_BUILD) $(CMAKE_COMMON) -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-	    -DZELVANE_FUZZ=ON -DZELVANE_WITH_QT=OFF -DZELVANE_COMPONENTS="app;api;control;player" && \
+	    -DZELVANE_FUZZ=ON -DZELVANE_SANITIZE=fuzzer -DZELVANE_WITH_QT=OFF -DZELVANE_COMPONENTS="app;api;control;player" && \
 	  cmake --build $(FUZZ_BUILD) -j $(JOBS) && bash scripts/run-fuzz.sh $(FUZZ_BUILD); \
 	fi
 
