@@ -84,6 +84,10 @@ class CHorizontalLayoutUI : public CContainerUI {
   std::wstring GetClass() const override { return L"HorizontalLayoutUI"; }
   CControlUI* GetInterface(const std::wstring& name) override;
   void SetPos(RECT rc, bool needInvalidate = true) override;
+
+ protected:
+  // Press state for layouts that track drags (UISTATE_CAPTURED and friends).
+  UINT m_uButtonState = 0;
 };
 
 class CTabLayoutUI : public CContainerUI {

@@ -6,6 +6,7 @@
 #include "toolkit/ui_attributes.h"
 #include "toolkit/ui_manager.h"
 #include "toolkit/ui_render.h"
+#include "toolkit/ui_window.h"
 
 namespace DuiLib {
 
@@ -198,6 +199,15 @@ void CControlUI::DoEvent(TEventUI& event) {
   if (event.Type == UIEVENT_KILLFOCUS) {
     m_focused = false;
     Invalidate();
+    return;
+  }
+  if (event.Type == UIEVENT_SETCURSOR) {
+    if (m_cursor == L"hand") {
+      if (m_manager) SetHandCursor(m_manager->GetPaintWindow(), true);
+      return;
+    }
+    if (m_parent) m_parent->DoEvent(event);
+    else if (m_manager) SetHandCursor(m_manager->GetPaintWindow(), false);
     return;
   }
   // What a plain control does not use goes up to its parent (a list item, a page).

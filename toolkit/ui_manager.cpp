@@ -520,6 +520,15 @@ void CPaintManagerUI::HandleMouse(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       if (!m_pushed && !m_capture) SetHot(under && under->IsEnabled() ? under : nullptr, pt);
       if (guard.expired()) return;
       target = m_capture ? m_capture : m_pushed ? m_pushed : m_hot;
+      if (under) {
+        TEventUI cursor = e;
+        cursor.Type = UIEVENT_SETCURSOR;
+        cursor.pSender = under;
+        under->DoEvent(cursor);
+        if (guard.expired()) return;
+      } else if (CWindowHost::IsLive(m_hWnd)) {
+        m_hWnd->unsetCursor();
+      }
       e.Type = UIEVENT_MOUSEMOVE;
       break;
     }

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QThread>
 #include <QWheelEvent>
@@ -133,10 +134,19 @@ bool CWindowHost::event(QEvent* e) {
   return QWidget::event(e);
 }
 
+void CWindowHost::SetLayeredPicture(const QImage& picture) {
+  m_layered = picture;
+  update();
+}
+
 void CWindowHost::paintEvent(QPaintEvent* e) {
-  if (!m_manager) return;
   QPainter painter(this);
-  m_manager->Paint(painter, FromQRect(e->rect()));
+  if (!m_layered.isNull()) {
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, m_layered);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+  if (m_manager) m_manager->Paint(painter, FromQRect(e->rect()));
 }
 
 void CWindowHost::mousePressEvent(QMouseEvent* e) {
@@ -533,5 +543,25 @@ HWND GetParent(HWND hWnd) {
 }
 
 CWindowWnd* GetWindowObject(HWND hWnd) { return IsWindow(hWnd) ? hWnd->Window() : nullptr; }
+
+bool UpdateLayeredWindow(HWND hWnd, const QImage& picture) {
+  if (!IsWindow(hWnd)) return false;
+  hWnd->SetLayeredPicture(picture);
+  return true;
+}
+
+bool SetWindowRgn(HWND hWnd, const QRegion& region) {
+  if (!IsWindow(hWnd)) return false;
+  if (region.isEmpty()) hWnd->clearMask();
+  else hWnd->setMask(region);
+  return true;
+}
+
+bool SetHandCursor(HWND hWnd, bool hand) {
+  if (!IsWindow(hWnd)) return false;
+  if (hand) hWnd->setCursor(Qt::PointingHandCursor);
+  else hWnd->unsetCursor();
+  return true;
+}
 
 }  // namespace DuiLib

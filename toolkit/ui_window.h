@@ -9,6 +9,8 @@
 #include "toolkit/ui_base.h"
 
 class QEventLoop;
+class QImage;
+class QRegion;
 
 namespace DuiLib {
 
@@ -88,5 +90,11 @@ bool SetFocus(HWND hWnd);
 bool DestroyWindow(HWND hWnd);
 HWND GetParent(HWND hWnd);
 CWindowWnd* GetWindowObject(HWND hWnd);
+// Per-pixel-alpha windows: the picture is drawn under the controls until replaced.
+bool UpdateLayeredWindow(HWND hWnd, const QImage& picture);
+// The window's visible region (a mask); an empty region removes the mask.
+bool SetWindowRgn(HWND hWnd, const QRegion& region);
+// Hand or arrow cursor over the window.
+bool SetHandCursor(HWND hWnd, bool hand);
 
 }  // namespace DuiLib

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QEvent>
+#include <QImage>
 #include <QPoint>
 #include <QWidget>
 #include <memory>
@@ -24,6 +25,7 @@ class CWindowHost : public QWidget {
   void DetachWindow() { m_window = nullptr; }
   void SetPaintManager(CPaintManagerUI* manager) { m_manager = manager; }
   CPaintManagerUI* PaintManager() const { return m_manager; }
+  void SetLayeredPicture(const QImage& picture);
   // Every window that exists, in creation order (for the automation and handle checks).
   static std::vector<CWindowHost*> All();
   static bool IsLive(CWindowHost* host);
@@ -52,6 +54,7 @@ class CWindowHost : public QWidget {
  private:
   LRESULT Raw(UINT msg, WPARAM wParam, LPARAM lParam);
   CWindowWnd* m_window;
+  QImage m_layered;
   CPaintManagerUI* m_manager = nullptr;
   bool m_dragging = false;
   QPoint m_dragStart;

@@ -10,6 +10,7 @@
 #include "platform/message_box.h"
 #include "tests/toolkit/toolkit_fixture.h"
 #include "toolkit/main_window_target.h"
+#include "toolkit/ui_button.h"
 #include "toolkit/ui_window.h"
 
 using namespace DuiLib;
@@ -246,4 +247,74 @@ TEST(Windows, ChildWindowLiesOverItsParentsRectangle) {
   child.Close();
   ASSERT_TRUE(zvtest::PumpUntil([&] { return child.finalCalled; }));
   EXPECT_TRUE(IsWindow(parent.GetHWND()));
+}
+
+TEST(Windows, CaptionDragsTheWindowButItsButtonsStillClick) {
+  CTestWindow w;
+  w.Open();
+  QWidget* host = w.GetHWND();
+  host->move(100, 100);
+  zvtest::Pump(10);
+  QPoint before = host->pos();
+  // Label_Title lies in the caption rectangle (the top 30 pixels) and is not interactive.
+  zvtest::MouseAt(host, QEvent::MouseButtonPress, QPoint(60, 15));
+  QMouseEvent move(QEvent::MouseMove, QPointF(90, 35), host->mapToGlobal(QPointF(90, 35)), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(host, &move);
+  zvtest::MouseAt(host, QEvent::MouseButtonRelease, QPoint(90, 35));
+  EXPECT_EQ(host->pos() - before, QPoint(30, 20));
+  w.notes.clear();
+  zvtest::ClickControl(w.Find(L"Button_Box"));
+  EXPECT_TRUE(w.Has("Button_Box:click"));
+}
+
+TEST(Windows, HotTrackingAndPreFiltersSeeInputFirst) {
+  CTestWindow w;
+  w.Open();
+  QWidget* host = w.GetHWND();
+  auto* hello = static_cast<CButtonUI*>(w.Find(L"Button_Hello"));
+  zvtest::MouseAt(host, QEvent::MouseMove, QPoint(20, 50));
+  EXPECT_EQ(w.Manager().GetHot(), hello);
+  EXPECT_TRUE(hello->GetButtonState() & UISTATE_HOT);
+  zvtest::MouseAt(host, QEvent::MouseMove, QPoint(300, 280));
+  EXPECT_FALSE(hello->GetButtonState() & UISTATE_HOT);
+
+  struct SwallowPresses : IMessageFilterUI {
+    int seen = 0;
+    LRESULT MessageHandler(UINT m, WPARAM, LPARAM, bool& handled) override {
+      if (m == WM_LBUTTONDOWN) {
+        ++seen;
+        handled = true;
+      }
+      return 0;
+    }
+  } filter;
+  w.Manager().AddPreMessageFilter(&filter);
+  w.notes.clear();
+  zvtest::ClickControl(hello);
+  EXPECT_EQ(filter.seen, 1);
+  EXPECT_FALSE(w.Has("Button_Hello:click"));
+  EXPECT_TRUE(w.Manager().RemovePreMessageFilter(&filter));
+  zvtest::ClickControl(hello);
+  EXPECT_TRUE(w.Has("Button_Hello:click"));
+}
+
+TEST(Windows, LayeredPictureAndRegion) {
+  CTestWindow w(L"item.xml");
+  HWND h = w.Create(nullptr, L"Layered", WS_POPUP | WS_VISIBLE, WS_EX_LAYERED | WS_EX_TOOLWINDOW, 0, 0, 80, 60);
+  ASSERT_NE(h, nullptr);
+  EXPECT_TRUE(h->testAttribute(Qt::WA_TranslucentBackground));
+  QImage picture(80, 60, QImage::Format_ARGB32_Premultiplied);
+  picture.fill(QColor(0x2F, 0x7B, 0xFF));
+  ASSERT_TRUE(UpdateLayeredWindow(h, picture));
+  QRegion region(0, 0, 80, 60);
+  region = region.xored(QRegion(0, 0, 10, 10));
+  ASSERT_TRUE(SetWindowRgn(h, region));
+  EXPECT_FALSE(h->mask().contains(QPoint(5, 5)));
+  EXPECT_TRUE(h->mask().contains(QPoint(50, 30)));
+  ASSERT_TRUE(SetWindowRgn(h, QRegion()));
+  EXPECT_TRUE(h->mask().isEmpty());
+  w.Close();
+  EXPECT_TRUE(zvtest::PumpUntil([&] { return w.finalCalled; }));
+  EXPECT_FALSE(UpdateLayeredWindow(h, picture));
 }
