@@ -131,6 +131,7 @@ class CConnection : public QObject {
 
   void Click(const QJsonObject& cmd, const QString& kind) {
     QString control = cmd.value("name").toString();
+    if (control.isEmpty()) return Reply(Fail(kind + " needs a control name"));
     CWindowHost* host = nullptr;
     CControlUI* c = FindAutomationControl(control, cmd.value("window").toString(), &host);
     if (!c || !host) return Reply(Fail("no control named '" + control + "'"));
@@ -170,6 +171,7 @@ class CConnection : public QObject {
 
   void Type(const QJsonObject& cmd) {
     QString control = cmd.value("name").toString();
+    if (control.isEmpty()) return Reply(Fail("type needs a control name"));
     CWindowHost* host = nullptr;
     CControlUI* c = FindAutomationControl(control, cmd.value("window").toString(), &host);
     if (!c) return Reply(Fail("no control named '" + control + "'"));
@@ -286,8 +288,11 @@ bool CAutomationServer::Start(const QString& path) {
   if (g_server || !QCoreApplication::instance()) return false;
   QLocalServer::removeServer(path);
   auto* server = new QLocalServer;
-  server->setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server->listen(path)) {
+  // The socket is created private: nobody else may even connect between bind and chmod.
+  mode_t oldMask = ::umask(0177);
+  bool listening = server->listen(path);
+  ::umask(oldMask);
+  if (!listening) {
     qWarning("automation: cannot listen on %s: %s", qPrintable(path), qPrintable(server->errorString()));
     delete server;
     return false;
