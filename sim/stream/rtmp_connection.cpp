@@ -23,6 +23,11 @@ constexpr uint8_t kPeerBandwidthDynamic = 2;
 // up, then resume at a keyframe.
 constexpr size_t kMaxBacklog = 2u << 20;
 
+uint64_t SteadyMs() {
+  using namespace std::chrono;
+  return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 uint32_t ServerUptimeMs() {
   using namespace std::chrono;
   return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -34,10 +39,12 @@ CRtmpConnection::CRtmpConnection(IRtmpHost& host, int id, std::string peer)
     : m_host(host), m_id(id), m_peer(std::move(peer)) {}
 
 CRtmpConnection::~CRtmpConnection() {
+  if (m_pingTimer) event_free(m_pingTimer);
   if (m_bev) bufferevent_free(m_bev);
 }
 
 bool CRtmpConnection::Attach(event_base* base, int fd) {
+  m_base = base;
   m_bev = bufferevent_socket_new(base, fd, BEV_OPT_CLOSE_ON_FREE);
   if (!m_bev) return false;
   bufferevent_setcb(m_bev, &CRtmpConnection::OnRead, &CRtmpConnection::OnWrite, &CRtmpConnection::OnEvent,
@@ -65,10 +72,21 @@ void CRtmpConnection::OnEvent(bufferevent*, short what, void* self) {
   }
 }
 
+void CRtmpConnection::OnPing(int, short, void* self) {
+  auto* c = static_cast<CRtmpConnection*>(self);
+  if (c->Playing() && !c->Stalled() && SteadyMs() >= c->m_pausedUntil) {
+    c->Send(MakeUserControl(kPingRequest, ServerUptimeMs()));
+  }
+}
+
 void CRtmpConnection::Close(const std::string& reason) {
   if (m_closed) return;
   m_closed = true;
   m_playing = false;
+  if (m_pingTimer) {
+    event_free(m_pingTimer);
+    m_pingTimer = nullptr;
+  }
   if (m_bev) {
     bufferevent_free(m_bev);
     m_bev = nullptr;
@@ -320,6 +338,12 @@ void CRtmpConnection::HandlePlay(const RtmpMessage& m, double, const std::string
   m_needSequenceHeader = true;
   m_waitKeyframe = true;
   m_hasBase = false;
+  if (answer.pingIntervalMs > 0 && !m_pingTimer) {
+    // Players answer ping requests; a live link is the one that still does.
+    m_pingTimer = event_new(m_base, -1, EV_PERSIST, &CRtmpConnection::OnPing, this);
+    const timeval interval{answer.pingIntervalMs / 1000, (answer.pingIntervalMs % 1000) * 1000};
+    if (m_pingTimer) event_add(m_pingTimer, &interval);
+  }
 }
 
 void CRtmpConnection::SendStatus(const std::string& level, const std::string& code,

@@ -10,6 +10,7 @@
 #include "sim/stream/chunk_stream.h"
 
 struct bufferevent;
+struct event;
 struct event_base;
 
 namespace zv::sim::rtmp {
@@ -24,6 +25,7 @@ struct PlayAnswer {
   int height = 0;
   int fps = 0;
   int kbps = 0;
+  int pingIntervalMs = 0;  // 0: no ping requests
 };
 
 // What the connection asks of and tells the server it belongs to.
@@ -79,6 +81,7 @@ class CRtmpConnection {
   static void OnRead(bufferevent* bev, void* self);
   static void OnWrite(bufferevent* bev, void* self);
   static void OnEvent(bufferevent* bev, short what, void* self);
+  static void OnPing(int fd, short what, void* self);
 
   void ReadAvailable();
   bool HandleHandshake();
@@ -96,7 +99,9 @@ class CRtmpConnection {
   IRtmpHost& m_host;
   const int m_id;
   const std::string m_peer;
+  event_base* m_base = nullptr;
   bufferevent* m_bev = nullptr;
+  event* m_pingTimer = nullptr;
   Phase m_phase = Phase::kWaitC0C1;
   CChunkReader m_reader;
   CChunkWriter m_writer;

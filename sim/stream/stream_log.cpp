@@ -83,6 +83,10 @@ void CStreamLog::AutoQualityFlag(int id, const Bytes& body) {
   Append(m_flags, e);
 }
 
+void CStreamLog::PingResponse(int id) {
+  if (Json::Value* e = FindConnection(id)) (*e)["pingResponses"] = (*e)["pingResponses"].asInt() + 1;
+}
+
 void CStreamLog::Clear() {
   m_connections.clear();
   m_plays.clear();

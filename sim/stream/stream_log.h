@@ -19,6 +19,7 @@ class CStreamLog {
   void Play(int id, const std::string& name, bool accepted, const std::string& padCode,
             const std::string& reason);
   void AutoQualityFlag(int id, const Bytes& body);
+  void PingResponse(int id);
   void Clear();
 
   // {"connections": [...], "plays": [...], "autoQualityFlags": [...]}

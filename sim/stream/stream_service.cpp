@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <algorithm>
 #include <chrono>
 
 namespace zv::sim::rtmp {
@@ -17,6 +18,14 @@ namespace {
 uint64_t NowMs() {
   using namespace std::chrono;
   return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// scenario.stream.pingIntervalMs: how often players are pinged; 0 turns it off.
+int PingInterval(const Json::Value& scenario) {
+  constexpr int kDefault = 10'000;
+  if (!scenario.isObject() || !scenario["stream"].isObject()) return kDefault;
+  const Json::Value& v = scenario["stream"]["pingIntervalMs"];
+  return v.isNumeric() ? std::clamp(v.asInt(), 0, 3'600'000) : kDefault;
 }
 
 int ScenarioPort(const Json::Value& scenario) {
@@ -149,6 +158,7 @@ PlayAnswer CStreamService::OnPlay(CRtmpConnection& c, const std::string& name) {
   answer.height = ps.phone->Height();
   answer.fps = profile.fps;
   answer.kbps = profile.bitrate / 1000;
+  answer.pingIntervalMs = PingInterval(m_context->Scenario());
   return answer;
 }
 
@@ -165,6 +175,7 @@ void CStreamService::OnStopPlaying(CRtmpConnection& c) {
 
 void CStreamService::OnUserControl(CRtmpConnection& c, uint16_t event, const Bytes& body) {
   if (event == kAutoQualityFlag) m_log.AutoQualityFlag(c.Id(), body);
+  if (event == kPingResponse) m_log.PingResponse(c.Id());
 }
 
 void CStreamService::OnClosed(CRtmpConnection& c, const std::string& reason) {

@@ -24,6 +24,7 @@ constexpr const char* kSession = "S0123456789abcdef";
 Json::Value Scenario() {
   Json::Value s;
   s["ports"]["rtmp"] = 0;
+  s["stream"]["pingIntervalMs"] = 200;
   for (const char* pad :
        {"PAD-A", "PAD-B", "PAD-C", "PAD-D", "PAD-E", "PAD-F", "PAD-G", "PAD-H", "PAD-I", "PAD-J", "PAD-K"}) {
     Json::Value d;
@@ -290,6 +291,28 @@ TEST_F(StreamServerTest, QualityChangeRestartsTheEncoderWithANewSequenceHeader) 
     last = m.timestamp;
   }
   EXPECT_GE((last - first) / 10, 55u);
+}
+
+TEST_F(StreamServerTest, PingsThePlayersAndCountsTheirAnswers) {
+  Announce("PAD-F", 2);
+  CRtmpTestPlayer player;
+  ASSERT_TRUE(player.Open(Url("PAD-F", 2)));
+  bool pinged = false;
+  PlayerMessage m;
+  for (int i = 0; i < 1000 && !pinged; ++i) {
+    ASSERT_EQ(player.Read(m), ReadResult::kMessage);
+    pinged = m.type == 4 && m.body.size() == 6 && m.body[0] == 0 && m.body[1] == 6;
+  }
+  ASSERT_TRUE(pinged);
+  int answers = 0;
+  for (int i = 0; i < 100 && answers == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const Json::Value log = s_context->Admin("stream/log");
+    for (const Json::Value& c : log["connections"]) {
+      if (c["open"].asBool()) answers = std::max(answers, c["pingResponses"].asInt());
+    }
+  }
+  EXPECT_GE(answers, 1) << "librtmp answers the ping request";
 }
 
 TEST_F(StreamServerTest, StatusRouteReachesThePlayer) {
