@@ -192,18 +192,21 @@ class CConnection : public QObject {
     if (!code) return Reply(Fail("unknown key '" + key + "'"));
     QWidget* target = nullptr;
     if (!cmd.value("window").toString().isEmpty()) {
-      CWindowHost* host = FindAutomationWindow(cmd.value("window").toString());
-      if (!host) return Reply(Fail("no such window"));
-      target = host;
-      if (CPaintManagerUI* pm = host->PaintManager()) {
-        if (auto* edit = pm->GetFocus() ? static_cast<CEditUI*>(pm->GetFocus()->GetInterface(L"Edit")) : nullptr)
-          if (edit->GetNativeEdit()) target = edit->GetNativeEdit();
-      }
+      target = FindAutomationWindow(cmd.value("window").toString());
+      if (!target) return Reply(Fail("no such window"));
     } else {
       target = QApplication::activeModalWidget();
       if (target) target = target->focusWidget() ? target->focusWidget() : target;
       if (!target) target = QApplication::focusWidget();
       if (!target) target = FindAutomationWindow(QString());
+    }
+    // A window whose focused control is an edit passes the key to the edit, as typing does.
+    if (auto* host = dynamic_cast<CWindowHost*>(target)) {
+      if (CPaintManagerUI* pm = host->PaintManager()) {
+        CControlUI* focus = pm->GetFocus();
+        auto* edit = focus ? static_cast<CEditUI*>(focus->GetInterface(L"Edit")) : nullptr;
+        if (edit && edit->GetNativeEdit()) target = edit->GetNativeEdit();
+      }
     }
     if (!target) return Reply(Fail("no window takes keys"));
     QString text = code == Qt::Key_Return ? "\r" : code == Qt::Key_Escape ? QString(QChar(0x1B)) : "\t";
