@@ -110,7 +110,11 @@ class CSkinParser {
     return result;
   }
 
-  CControlUI* ParseNode(const pugi::xml_node& node, CControlUI* parent) {
+  CControlUI* ParseNode(const pugi::xml_node& node, CControlUI* parent, int depth = 0) {
+    if (depth > kMaxDepth) {
+      ReportDiagnostic(Where(node.offset_debug()) + ": controls nested too deeply");
+      return nullptr;
+    }
     std::wstring cls = Wide(node.name());
     if (cls == L"Include") return ParseInclude(node, parent);
     CControlUI* control = Create(cls);
@@ -122,7 +126,7 @@ class CSkinParser {
     if (m_manager) control->SetManager(m_manager, parent, false);
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
       if (child.type() != pugi::node_element) continue;
-      ParseNode(child, control);
+      ParseNode(child, control, depth + 1);
     }
     if (m_manager) {
       std::wstring defaults = m_manager->GetDefaultAttributeList(cls);
@@ -159,6 +163,7 @@ class CSkinParser {
     }
   }
 
+  static constexpr int kMaxDepth = 200;
   std::string m_file;
   QByteArray m_data;
   IDialogBuilderCallback* m_callback;

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "tests/toolkit/toolkit_fixture.h"
+#include "toolkit/ui_activex.h"
 #include "toolkit/ui_attributes.h"
 #include "toolkit/ui_button.h"
 #include "toolkit/ui_combo.h"
@@ -299,4 +300,42 @@ TEST(Render, ImageStringsAndColours) {
   EXPECT_FALSE(ParseImageString(L"file='unterminated", d));
   EXPECT_EQ(SkinPath(QStringLiteral("/r/"), L"\\VideoSpeedShow\\green.png"), QStringLiteral("/r/VideoSpeedShow/green.png"));
   EXPECT_EQ(SkinPath(QStringLiteral("/r"), L"Login_Gif\\01.png"), QStringLiteral("/r/Login_Gif/01.png"));
+}
+
+TEST(Builder, DeeplyNestedSkinIsCutWithoutCrashing) {
+  DiagnosticCapture diag;
+  std::wstring xml;
+  for (int i = 0; i < 5000; ++i) xml += L"<Container>";
+  for (int i = 0; i < 5000; ++i) xml += L"</Container>";
+  CDialogBuilder builder;
+  CControlUI* root = builder.Create(xml);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(diag.Count("nested too deeply"), 1u);
+  delete root;
+}
+
+TEST(Controls, EditPasswordSelectAllAndWebPlaceholder) {
+  CTestWindow w;
+  w.Open();
+  auto* edit = static_cast<CEditUI*>(w.Find(L"Edit_Name"));
+  ASSERT_NE(edit->GetNativeEdit(), nullptr);
+  w.notes.clear();
+  edit->SetText(L"secret");
+  EXPECT_FALSE(w.Has("Edit_Name:textchanged"));  // only typing reports changes
+  edit->SetPasswordMode(true);
+  EXPECT_EQ(edit->GetNativeEdit()->echoMode(), QLineEdit::Password);
+  EXPECT_TRUE(edit->GetNativeEdit()->testAttribute(Qt::WA_InputMethodEnabled));
+  edit->SetSelAll();
+  EXPECT_EQ(edit->GetNativeEdit()->selectedText(), QStringLiteral("secret"));
+  EXPECT_EQ(edit->GetText(), L"secret");
+
+  CDialogBuilder builder;
+  auto* web = static_cast<CWebBrowserUI*>(builder.Create(L"<WebBrowser name=\"PlayingAd_webBrowser\"/>"));
+  ASSERT_NE(web, nullptr);
+  web->Navigate2(L"about:blank");
+  web->Navigate2(L"http://127.0.0.1:8080/ad/index.html");
+  EXPECT_EQ(web->GetLocationURL(), L"http://127.0.0.1:8080/ad/index.html");
+  EXPECT_EQ(web->History().size(), 2u);
+  EXPECT_EQ(web->GetText(), L"http://127.0.0.1:8080/ad/index.html");
+  delete web;
 }
