@@ -36,18 +36,22 @@ constexpr std::array<ErrorText, 13> kErrorTexts{{
     {27, L"The filename association is\nincomplete or invalid."},
     {28, L"The DDE transaction could not\nbe completed because the request timed out."},
     {29, L"The DDE transaction failed."},
-    {30, L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed."},
+    {30,
+     L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed."},
     {31, L"There is no application associated\nwith the given filename extension."},
     {32, L"The specified dynamic-link library was not found."},
 }};
 
-bool IsUrlCode(wchar_t c) { return c == L'u' || c == L'U' || c == L'f' || c == L'F'; }
+bool IsUrlCode(wchar_t c) {
+  return c == L'u' || c == L'U' || c == L'f' || c == L'F';
+}
 
 // Where the URL goes: before the quote that opens a quoted placeholder, else at the first
 // bare placeholder, else the end.
 size_t CutPosition(const std::wstring& command) {
   for (size_t i = 0; i + 3 < command.size(); ++i) {
-    if (command[i] == L'"' && command[i + 1] == L'%' && IsUrlCode(command[i + 2]) && command[i + 3] == L'"') return i;
+    if (command[i] == L'"' && command[i + 1] == L'%' && IsUrlCode(command[i + 2]) && command[i + 3] == L'"')
+      return i;
   }
   for (size_t i = 0; i + 1 < command.size(); ++i) {
     if (command[i] == L'%' && command[i + 1] == L'%') {
@@ -121,12 +125,18 @@ QString UnescapeValue(const QString& value) {
       continue;
     }
     QChar next = value[++i];
-    if (next == QLatin1Char('s')) out += QLatin1Char(' ');
-    else if (next == QLatin1Char('t')) out += QLatin1Char('\t');
-    else if (next == QLatin1Char('n')) out += QLatin1Char('\n');
-    else if (next == QLatin1Char('r')) out += QLatin1Char('\r');
-    else if (next == QLatin1Char('\\')) out += next;
-    else out += QString(c) + next;
+    if (next == QLatin1Char('s'))
+      out += QLatin1Char(' ');
+    else if (next == QLatin1Char('t'))
+      out += QLatin1Char('\t');
+    else if (next == QLatin1Char('n'))
+      out += QLatin1Char('\n');
+    else if (next == QLatin1Char('r'))
+      out += QLatin1Char('\r');
+    else if (next == QLatin1Char('\\'))
+      out += next;
+    else
+      out += QString(c) + next;
   }
   return out;
 }
@@ -201,9 +211,12 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& command) {
   for (size_t i = 0; i < command.size(); ++i) {
     wchar_t c = command[i];
     if (quoted) {
-      if (c == L'\\' && i + 1 < command.size()) word += command[++i];
-      else if (c == L'"') quoted = false;
-      else word += c;
+      if (c == L'\\' && i + 1 < command.size())
+        word += command[++i];
+      else if (c == L'"')
+        quoted = false;
+      else
+        word += c;
     } else if (c == L'"') {
       quoted = inWord = true;
     } else if (c == L' ' || c == L'\t' || c == L'\n') {

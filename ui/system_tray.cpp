@@ -56,7 +56,9 @@ class CPlatformTrayBackend : public ITrayBackend {
 
 }  // namespace
 
-std::unique_ptr<ITrayBackend> MakePlatformTrayBackend() { return std::make_unique<CPlatformTrayBackend>(); }
+std::unique_ptr<ITrayBackend> MakePlatformTrayBackend() {
+  return std::make_unique<CPlatformTrayBackend>();
+}
 
 // The tray's own invisible window: it hears the desktop's tray coming back and work-area
 // changes, and owns the icon's mouse messages when no owner window is given.
@@ -87,11 +89,13 @@ CSystemTray::~CSystemTray() {
   m_hiddenWnd.reset();
 }
 
-HWND CSystemTray::GetHiddenWindow() const { return m_hiddenWnd ? m_hiddenWnd->GetHWND() : nullptr; }
+HWND CSystemTray::GetHiddenWindow() const {
+  return m_hiddenWnd ? m_hiddenWnd->GetHWND() : nullptr;
+}
 
-bool CSystemTray::CreateTrayIcon(HWND owner, UINT callbackMessage, const std::wstring& tip, const QIcon& icon, UINT id,
-                                 bool hidden, const std::wstring& balloonText, const std::wstring& balloonTitle,
-                                 int balloonKind, int balloonTimeoutS) {
+bool CSystemTray::CreateTrayIcon(HWND owner, UINT callbackMessage, const std::wstring& tip, const QIcon& icon,
+                                 UINT id, bool hidden, const std::wstring& balloonText,
+                                 const std::wstring& balloonTitle, int balloonKind, int balloonTimeoutS) {
   m_enabled = m_backend && m_backend->IsAvailable();
   if (!m_enabled) return false;
   m_balloonsSupported = m_backend->SupportsBalloons();
@@ -150,7 +154,8 @@ bool CSystemTray::ShowPendingBalloon() {
   return record.shown;
 }
 
-bool CSystemTray::ShowTrayBalloon(const std::wstring& text, const std::wstring& title, int kind, int timeoutS) {
+bool CSystemTray::ShowTrayBalloon(const std::wstring& text, const std::wstring& title, int kind,
+                                  int timeoutS) {
   TrayBalloonRecord asked{text.substr(0, kBalloonTextChars), title.substr(0, kBalloonTitleChars), kind,
                           timeoutS * 1000, false};
   if (!m_enabled || !m_balloonsSupported || !m_created || m_removed || asked.text.empty()) {
@@ -267,8 +272,10 @@ bool CSystemTray::RestoreFromTray(HWND window, bool forceAnimation) {
   bool wasTool = m_trayedWindow == window && m_trayedWasTool;
   m_trayedWindow = nullptr;
   window->setWindowFlag(Qt::Tool, wasTool);
-  if (window->isMinimized()) window->showNormal();
-  else window->show();
+  if (window->isMinimized())
+    window->showNormal();
+  else
+    window->show();
   window->update();
   window->raise();
   window->activateWindow();

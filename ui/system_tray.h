@@ -55,9 +55,10 @@ class CSystemTray {
   CSystemTray& operator=(const CSystemTray&) = delete;
 
   bool IsEnabled() const { return m_enabled; }
-  bool CreateTrayIcon(DuiLib::HWND owner, DuiLib::UINT callbackMessage, const std::wstring& tip, const QIcon& icon,
-                      DuiLib::UINT id, bool hidden = false, const std::wstring& balloonText = L"",
-                      const std::wstring& balloonTitle = L"", int balloonKind = NIIF_NONE, int balloonTimeoutS = 10);
+  bool CreateTrayIcon(DuiLib::HWND owner, DuiLib::UINT callbackMessage, const std::wstring& tip,
+                      const QIcon& icon, DuiLib::UINT id, bool hidden = false,
+                      const std::wstring& balloonText = L"", const std::wstring& balloonTitle = L"",
+                      int balloonKind = NIIF_NONE, int balloonTimeoutS = 10);
   bool ShowTrayBalloon(const std::wstring& text, const std::wstring& title, int kind, int timeoutS);
   bool AnimateToTray(DuiLib::HWND window, bool forceAnimation);
   bool RestoreFromTray(DuiLib::HWND window, bool forceAnimation);

@@ -1,5 +1,7 @@
 // The link opener: the shell's open, the registered browser when it fails, the beeps and
 // the framework's box when both fail, and the real lookup of the desktop's web handler.
+#include "ui/hyper_link.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -12,7 +14,6 @@
 #include "platform/message_box.h"
 #include "platform/shell_open.h"
 #include "tests/ui_tray_link/qt_fixture.h"
-#include "ui/hyper_link.h"
 
 using zv::CHyperLink;
 using zv::HyperLinkDesktop;
@@ -99,9 +100,9 @@ TEST(HyperLink, DoubleFailureBeepsTwiceAndShowsTheBoxForItsCode) {
     int launchResult;
     int want;
   } cases[] = {
-      {L"web-browser %U", zv::SE_ERR_FNF, 2},   // the registered program is missing
+      {L"web-browser %U", zv::SE_ERR_FNF, 2},  // the registered program is missing
       {L"web-browser %U", zv::SE_ERR_ACCESSDENIED, 5},
-      {L"", 0, zv::SE_ERR_NOASSOC},              // no registered browser: the shell's code stands
+      {L"", 0, zv::SE_ERR_NOASSOC},  // no registered browser: the shell's code stands
   };
   for (const Case& c : cases) {
     Desktop desktop;
@@ -138,7 +139,8 @@ TEST(HyperLink, ErrorTextsByResultCode) {
       {27, L"The filename association is\nincomplete or invalid."},
       {28, L"The DDE transaction could not\nbe completed because the request timed out."},
       {29, L"The DDE transaction failed."},
-      {30, L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed."},
+      {30,
+       L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed."},
       {31, L"There is no application associated\nwith the given filename extension."},
       {32, L"The specified dynamic-link library was not found."},
       {1, L"Unknown Error (1) occurred."},
@@ -164,7 +166,8 @@ TEST(HyperLink, BrowserCommandIsCutAtItsPlaceholderAndTheUrlIsOneWord) {
       {L"", {}},
       {L"%u", {}},
   };
-  for (const Case& c : cases) EXPECT_EQ(zv::BrowserArgv(c.command, url), c.want) << std::string(c.command.begin(), c.command.end());
+  for (const Case& c : cases)
+    EXPECT_EQ(zv::BrowserArgv(c.command, url), c.want) << std::string(c.command.begin(), c.command.end());
 }
 
 // The real lookup and launch: a stand-in xdg-mime names a desktop entry whose program
@@ -184,8 +187,9 @@ class RegisteredBrowser : public ::testing::Test {
     WriteScript(root + "/bin/xdg-mime",
                 "#!/bin/sh\n[ \"$3\" = x-scheme-handler/http ] && echo vendor-web.desktop\nexit 0\n");
     WriteScript(root + "/bin/recorder", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
-                                            recordFile.toStdString() + ".tmp\"\nmv \"" + recordFile.toStdString() +
-                                            ".tmp\" \"" + recordFile.toStdString() + "\"\n");
+                                            recordFile.toStdString() + ".tmp\"\nmv \"" +
+                                            recordFile.toStdString() + ".tmp\" \"" +
+                                            recordFile.toStdString() + "\"\n");
     WriteFile(root + "/data/applications/vendor/web.desktop",
               "[Desktop Action New]\nExec=wrong %u\n[Desktop Entry]\nName=Web\nExec=\"" + root.toStdString() +
                   "/bin/recorder\" --first %U\n");
@@ -198,8 +202,10 @@ class RegisteredBrowser : public ::testing::Test {
   }
   void TearDown() override {
     setenv("PATH", oldPath.c_str(), 1);
-    if (oldData.empty()) unsetenv("XDG_DATA_HOME");
-    else setenv("XDG_DATA_HOME", oldData.c_str(), 1);
+    if (oldData.empty())
+      unsetenv("XDG_DATA_HOME");
+    else
+      setenv("XDG_DATA_HOME", oldData.c_str(), 1);
   }
   static void WriteFile(const QString& file, const std::string& text) {
     std::ofstream(file.toStdString()) << text;

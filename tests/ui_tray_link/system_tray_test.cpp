@@ -1,6 +1,8 @@
 // The tray icon against a desktop tray the test controls: creation, balloons, the click
 // reaching the owner window, the tray restarting, the window's trip to the tray, and a
 // desktop without a tray.
+#include "ui/system_tray.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,7 +13,6 @@
 #include "app/events.h"
 #include "tests/ui_tray_link/qt_fixture.h"
 #include "toolkit/ui_window_host.h"
-#include "ui/system_tray.h"
 
 using zv::CSystemTray;
 using zv::ITrayBackend;
@@ -112,7 +113,8 @@ TEST_F(SystemTray, CreateAddsTheIconWithItsTipAndAHiddenWindow) {
 
 TEST_F(SystemTray, TipIsCutTo127Characters) {
   owner.Open();
-  ASSERT_TRUE(tray.CreateTrayIcon(owner.GetHWND(), zv::UWM_TRAY_NOTIFY, std::wstring(200, L'提'), QIcon(), 128));
+  ASSERT_TRUE(
+      tray.CreateTrayIcon(owner.GetHWND(), zv::UWM_TRAY_NOTIFY, std::wstring(200, L'提'), QIcon(), 128));
   EXPECT_EQ(state->tip, std::wstring(127, L'提'));
 }
 
@@ -123,7 +125,8 @@ TEST_F(SystemTray, BalloonTextsAreCutToTheirCapacityAndRecorded) {
     int kind;
     std::wstring wantText, wantTitle;
   } cases[] = {
-      {L"您的带宽不足，这可能会影响您的画质效果！", L"Zelvane", 2, L"您的带宽不足，这可能会影响您的画质效果！", L"Zelvane"},
+      {L"您的带宽不足，这可能会影响您的画质效果！", L"Zelvane", 2,
+       L"您的带宽不足，这可能会影响您的画质效果！", L"Zelvane"},
       {std::wstring(300, L'画'), std::wstring(70, L'T'), 1, std::wstring(255, L'画'), std::wstring(63, L'T')},
       {std::wstring(255, L'a'), std::wstring(63, L'b'), 1, std::wstring(255, L'a'), std::wstring(63, L'b')},
       {L"", L"", 1, L"", L""},
@@ -155,8 +158,10 @@ TEST_F(SystemTray, BalloonTextsAreCutToTheirCapacityAndRecorded) {
 
 TEST_F(SystemTray, TwoQualityChangesShowTwoBalloonsTheSecondLast) {
   ASSERT_TRUE(CreateAsTheFrameDoes());
-  EXPECT_TRUE(tray.ShowTrayBalloon(L"正在为您更改画面质量，当前画质为" + zv::GetQualityName(0), L"Zelvane", 1, 10));
-  EXPECT_TRUE(tray.ShowTrayBalloon(L"正在为您更改画面质量，当前画质为" + zv::GetQualityName(3), L"Zelvane", 1, 10));
+  EXPECT_TRUE(
+      tray.ShowTrayBalloon(L"正在为您更改画面质量，当前画质为" + zv::GetQualityName(0), L"Zelvane", 1, 10));
+  EXPECT_TRUE(
+      tray.ShowTrayBalloon(L"正在为您更改画面质量，当前画质为" + zv::GetQualityName(3), L"Zelvane", 1, 10));
   ASSERT_EQ(state->balloonsShown.size(), 2u);
   EXPECT_EQ(state->balloonsShown.back().text, L"正在为您更改画面质量，当前画质为极速");
   EXPECT_EQ(tray.Balloons().back().text, L"正在为您更改画面质量，当前画质为极速");
