@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPainter>
@@ -331,8 +332,10 @@ void CWindowWnd::CenterWindow() {
 
 void CWindowWnd::SetIcon(UINT nRes) {
   if (!m_hWnd) return;
-  // Icons are files of the skin: res<id>.png beside the executable's skin, else the app's.
-  QString file = QString::fromStdWString(CPaintManagerUI::GetInstancePath()) + QStringLiteral("res%1.png").arg(nRes);
+  // Icon resources are skin files named res<id>.png, in the skin folder or beside the program.
+  QString name = QStringLiteral("res%1.png").arg(nRes);
+  QString file = CPaintManagerUI::GetResourcePath() + name;
+  if (!QFileInfo::exists(file)) file = QString::fromStdWString(CPaintManagerUI::GetInstancePath()) + name;
   QIcon icon(file);
   if (icon.isNull()) icon = QApplication::windowIcon();
   m_hWnd->setWindowIcon(icon);

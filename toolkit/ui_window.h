@@ -34,6 +34,7 @@ class CWindowWnd {
   void Close(UINT nRet = IDOK);
   void ShowWindow(bool bShow = true, bool bTakeFocus = true);
   void CenterWindow();
+  // Loads res<nRes>.png from the skin folder (or the program's folder).
   void SetIcon(UINT nRes);
   const std::wstring& GetName() const { return m_name; }
   DWORD GetStyle() const { return m_style; }

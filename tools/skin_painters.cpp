@@ -308,6 +308,11 @@ std::vector<CImageSpec> Build() {
     Round(p, r, 6, pal["accent"]);
     Phone(p, r.adjusted(7, 4, -7, -4), pal["textOnAccent"], pal["accent"]);
   });
+  // The program icon (resource 128): the window's and the tray's.
+  add("res128.png", 64, 64, [](QPainter& p, const CPalette& pal, const QRectF& r) {
+    Round(p, r.adjusted(2, 2, -2, -2), 14, pal["accent"]);
+    Phone(p, QRectF(r.center().x() - 13, r.top() + 12, 26, 40), pal["textOnAccent"], pal["accent"]);
+  });
   add("common/avatar.png", 64, 64, [](QPainter& p, const CPalette& pal, const QRectF& r) {
     Dot(p, r.center(), 32, Mix(pal["caption"], pal["captionText"], 0.15));
     Dot(p, r.center() + QPointF(0, -8), 11, pal["accentDisabled"]);

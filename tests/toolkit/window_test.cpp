@@ -318,3 +318,12 @@ TEST(Windows, LayeredPictureAndRegion) {
   EXPECT_TRUE(zvtest::PumpUntil([&] { return w.finalCalled; }));
   EXPECT_FALSE(UpdateLayeredWindow(h, picture));
 }
+
+TEST(Windows, SetIconReadsTheSkinsIconFile) {
+  CTestWindow w;
+  w.Open();
+  w.SetIcon(1);  // tests/toolkit/skin/res1.png
+  EXPECT_TRUE(w.GetHWND()->windowIcon().availableSizes().contains(QSize(4, 4)));
+  w.CenterWindow();
+  EXPECT_TRUE(IsWindowVisible(w.GetHWND()));
+}
