@@ -123,6 +123,21 @@ bool CStreamPlayer::WaitForReaders(int timeoutMs) {
   return m_readersDone.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_activeReaders.load() == 0; });
 }
 
+namespace {
+
+// A read that failed inside a continuation chunk leaves the packet pointing at the body
+// that the session keeps for that chunk stream: the session frees it when it is closed.
+// Freeing it here as well would free it twice.
+void ReleasePacket(RTMPPacket& packet) {
+  if (RTMPPacket_IsReady(&packet) || packet.m_nBytesRead == 0) {
+    RTMPPacket_Free(&packet);
+  } else {
+    packet.m_body = nullptr;
+  }
+}
+
+}  // namespace
+
 void CStreamPlayer::RunReader(std::unique_ptr<CRtmpSession> session, uint64_t reader) {
   bool wasCurrent = false;
   int result = ReadLoop(session, reader, wasCurrent);
@@ -150,18 +165,18 @@ int CStreamPlayer::ReadLoop(std::unique_ptr<CRtmpSession>& session, uint64_t rea
         if (RTMPPacket_IsReady(&packet)) break;
       }
       if (!KeepReading(reader)) {
-        RTMPPacket_Free(&packet);
+        ReleasePacket(packet);
         break;
       }
       if (!RTMP_IsConnected(rtmp)) {
         abnormal = true;
-        RTMPPacket_Free(&packet);
+        ReleasePacket(packet);
         break;
       }
       if (packet.m_nBodySize != 0 && !RTMPPacket_IsReady(&packet)) {
         abnormal = true;
         m_quality.StepQuality(1);
-        RTMPPacket_Free(&packet);
+        ReleasePacket(packet);
         break;
       }
       if (packet.m_nBodySize != 0) DispatchPacket(*session, packet, pipeline);
