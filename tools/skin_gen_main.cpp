@@ -13,7 +13,7 @@
 #include "tools/skin_painters.h"
 #include "tools/skin_palette.h"
 
-using zv::skin::CImageSpec;
+using zv::skin::CImageRecipe;
 using zv::skin::CPalette;
 
 namespace {
@@ -34,12 +34,12 @@ QStringList ReadRequired(const QString& path, QString& error) {
   return out;
 }
 
-bool WriteGallery(const std::vector<CImageSpec>& specs, const CPalette& pal, const QString& path) {
+bool WriteGallery(const std::vector<CImageRecipe>& recipes, const CPalette& pal, const QString& path) {
   const int cellW = 180, cols = 8, pad = 10, label = 28;
   std::vector<int> rowHeights;
-  for (size_t i = 0; i < specs.size(); i += cols) {
+  for (size_t i = 0; i < recipes.size(); i += cols) {
     int h = 0;
-    for (size_t k = i; k < std::min(specs.size(), i + cols); ++k) h = std::max(h, std::min(specs[k].height, 240));
+    for (size_t k = i; k < std::min(recipes.size(), i + cols); ++k) h = std::max(h, std::min(recipes[k].height, 240));
     rowHeights.push_back(h + label + pad);
   }
   int height = pad;
@@ -52,10 +52,10 @@ bool WriteGallery(const std::vector<CImageSpec>& specs, const CPalette& pal, con
   f.setPixelSize(10);
   p.setFont(f);
   int y = pad;
-  for (size_t i = 0; i < specs.size(); ++i) {
+  for (size_t i = 0; i < recipes.size(); ++i) {
     int col = static_cast<int>(i % cols);
     if (col == 0 && i > 0) y += rowHeights[i / cols - 1];
-    const CImageSpec& s = specs[i];
+    const CImageRecipe& s = recipes[i];
     QImage img = zv::skin::Render(s, pal);
     QSize shown = img.size().scaled(cellW - 2 * pad, 240, Qt::KeepAspectRatio);
     if (img.width() <= cellW - 2 * pad && img.height() <= 240) shown = img.size();
@@ -103,9 +103,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "skin_gen: %s\n", qPrintable(error));
     return 1;
   }
-  std::vector<CImageSpec> specs = zv::skin::AllImages();
+  std::vector<CImageRecipe> recipes = zv::skin::AllImages();
   QSet<QString> drawn;
-  for (const CImageSpec& s : specs) drawn.insert(s.path);
+  for (const CImageRecipe& s : recipes) drawn.insert(s.path);
   int missing = 0;
   for (const QString& r : required) {
     if (!drawn.contains(r)) {
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
   }
   if (missing) return 1;
   QDir out(cli.value("out"));
-  for (const CImageSpec& s : specs) {
+  for (const CImageRecipe& s : recipes) {
     QString file = out.filePath(s.path);
     QDir().mkpath(QFileInfo(file).absolutePath());
     if (!zv::skin::Render(s, palette).save(file, "PNG")) {
@@ -123,10 +123,10 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  if (cli.isSet("gallery") && !WriteGallery(specs, palette, cli.value("gallery"))) {
+  if (cli.isSet("gallery") && !WriteGallery(recipes, palette, cli.value("gallery"))) {
     std::fprintf(stderr, "skin_gen: cannot write the gallery\n");
     return 1;
   }
-  std::printf("skin_gen: %zu images written to %s\n", specs.size(), qPrintable(out.absolutePath()));
+  std::printf("skin_gen: %zu images written to %s\n", recipes.size(), qPrintable(out.absolutePath()));
   return 0;
 }

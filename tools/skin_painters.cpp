@@ -231,9 +231,9 @@ void StrokeStyle(QPainter& p, const QColor& c, double w = 2) {
   p.setBrush(Qt::NoBrush);
 }
 
-std::vector<CImageSpec> Build() {
-  std::vector<CImageSpec> v;
-  auto add = [&](const QString& path, int w, int h, Draw d) { v.push_back(CImageSpec{path, w, h, std::move(d)}); };
+std::vector<CImageRecipe> Build() {
+  std::vector<CImageRecipe> v;
+  auto add = [&](const QString& path, int w, int h, Draw d) { v.push_back(CImageRecipe{path, w, h, std::move(d)}); };
 
   // Device tiles, 156 x 236, in the tile folder.
   const QString info = "ServicePage/right/ServiceInfo/";
@@ -479,15 +479,15 @@ std::vector<CImageSpec> Build() {
 
 }  // namespace
 
-std::vector<CImageSpec> AllImages() { return Build(); }
+std::vector<CImageRecipe> AllImages() { return Build(); }
 
-QImage Render(const CImageSpec& spec, const CPalette& palette) {
-  QImage img(spec.width, spec.height, QImage::Format_ARGB32);
+QImage Render(const CImageRecipe& recipe, const CPalette& palette) {
+  QImage img(recipe.width, recipe.height, QImage::Format_ARGB32);
   img.fill(Qt::transparent);
   QPainter p(&img);
   p.setRenderHint(QPainter::Antialiasing, true);
   p.setRenderHint(QPainter::TextAntialiasing, true);
-  spec.draw(p, palette, QRectF(0, 0, spec.width, spec.height));
+  recipe.draw(p, palette, QRectF(0, 0, recipe.width, recipe.height));
   p.end();
   return img;
 }

@@ -11,14 +11,14 @@
 
 namespace zv::skin {
 
-struct CImageSpec {
+struct CImageRecipe {
   QString path;  // below skin/resource, forward slashes
   int width;
   int height;
   std::function<void(QPainter&, const CPalette&, const QRectF&)> draw;
 };
 
-std::vector<CImageSpec> AllImages();
-QImage Render(const CImageSpec& spec, const CPalette& palette);
+std::vector<CImageRecipe> AllImages();
+QImage Render(const CImageRecipe& recipe, const CPalette& palette);
 
 }  // namespace zv::skin
