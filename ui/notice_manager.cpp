@@ -141,7 +141,9 @@ std::shared_ptr<NoticeManager::Worker> NoticeManager::CurrentWorker() const {
   return m_worker;
 }
 
-bool NoticeManager::IsRunning() const { return CurrentWorker() != nullptr; }
+bool NoticeManager::IsRunning() const {
+  return CurrentWorker() != nullptr;
+}
 
 int32_t NoticeManager::FirstPoll() const {
   auto worker = CurrentWorker();
@@ -178,9 +180,13 @@ void NoticeManager::CollectAll() {
   SetSelection(std::move(all));
 }
 
-bool NoticeManager::HasUnreadPopups() const { return AnyUnread(kPopUp); }
+bool NoticeManager::HasUnreadPopups() const {
+  return AnyUnread(kPopUp);
+}
 
-bool NoticeManager::HasUnreadOthers() const { return AnyUnread(kListOnly); }
+bool NoticeManager::HasUnreadOthers() const {
+  return AnyUnread(kListOnly);
+}
 
 std::vector<NoticeInfo> NoticeManager::Selection() const {
   std::lock_guard<std::mutex> lock(m_mutex);

@@ -16,7 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 }  // namespace
@@ -85,7 +86,8 @@ std::vector<Json::Value> CNoticeSim::Requests(const std::string& suffix) {
   std::vector<Json::Value> found;
   const Json::Value log = Admin("log");
   for (const Json::Value& entry : log["entries"])
-    if (entry["service"].asString() == "account" && EndsWith(entry["path"].asString(), suffix)) found.push_back(entry);
+    if (entry["service"].asString() == "account" && EndsWith(entry["path"].asString(), suffix))
+      found.push_back(entry);
   return found;
 }
 
