@@ -59,7 +59,7 @@ fuzz: deps
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
 	@bash scripts/run-bench.sh $(BENCH_BUILD)
 
 clean:

@@ -35,9 +35,14 @@ std::string LoginBody(const ApiRequest& request, const std::string& prefix) {
   if (!p[0].empty()) {
     body = Field("userName", p[0]) + "&" + Field("sign", p[3]) + "&" + Field("os", GetOsName());
     std::string mac;
-    if (GetMacAddress(mac)) body += "&" + Field("mac", mac);
+    if (GetMacAddress(mac)) {
+      body += '&';
+      body += Field("mac", mac);
+    }
   }
-  return body + "&" + Field("v", kClientVersion);
+  body += '&';
+  body += Field("v", kClientVersion);
+  return body;
 }
 
 std::string FaultBody(const ApiRequest& request, const std::string& prefix, const CAppContext& context) {
@@ -46,7 +51,10 @@ std::string FaultBody(const ApiRequest& request, const std::string& prefix, cons
   std::string body = Field("labelId", p[0]) + "&" + Field("contact", p[1]) + "&" +
                      Field("userId", std::to_string(context.userId)) + "&osType=pc&" +
                      Field("content", AnsiToUtf8(p[2]));
-  if (!p[3].empty()) body += "&" + Field("padCode", p[3]);
+  if (!p[3].empty()) {
+    body += '&';
+    body += Field("padCode", p[3]);
+  }
   return body;
 }
 
