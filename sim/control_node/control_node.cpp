@@ -20,6 +20,8 @@ namespace {
 
 // The client gives up after 65 seconds without a byte; the node speaks well within that.
 constexpr int kDefaultHeartbeatMs = 30000;
+// The port a scenario without ports.control listens on.
+constexpr int kStandardControlPort = 7100;
 
 int ScenarioInt(const Json::Value& object, const char* key, int fallback) {
   if (!object.isObject() || !object[key].isNumeric()) return fallback;
@@ -83,7 +85,8 @@ CControlNode::~CControlNode() {
 
 bool CControlNode::Start(std::string& error) {
   const Json::Value& scenario = m_context.Scenario();
-  int port = scenario.isObject() ? ScenarioInt(scenario["ports"], "control", 0) : 0;
+  // The scenario's port (0 = ephemeral), else the standard control port.
+  int port = scenario.isObject() ? ScenarioInt(scenario["ports"], "control", kStandardControlPort) : kStandardControlPort;
   if (!Listen(port, error)) return false;
   int heartbeatMs = scenario.isObject()
                         ? ScenarioInt(scenario["controlNode"], "heartbeatMs", kDefaultHeartbeatMs)

@@ -1,6 +1,7 @@
 #include "sim/core/scenario.h"
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace zv::sim {
@@ -67,10 +68,19 @@ Json::Value ExpandPortTree(const Json::Value& value, const PortMap& ports) {
   return value;
 }
 
+int StandardPort(const std::string& name) {
+  static const std::map<std::string, int> kStandard = {{"account", 8443}, {"payment", 8680}, {"admin", 8090},
+                                                        {"web", 8088},     {"control", 7100}, {"rtmp", 1935}};
+  auto it = kStandard.find(name);
+  return it == kStandard.end() ? 0 : it->second;
+}
+
 int ScenarioPort(const Json::Value& scenario, const std::string& name) {
-  const Json::Value& ports = scenario["ports"];
-  if (!ports.isObject()) return 0;
-  const Json::Value& port = ports[name];
+  // A listener the scenario does not name gets the platform's standard port; 0 asks for
+  // an ephemeral one.
+  if (!scenario.isObject() || !scenario["ports"].isObject() || !scenario["ports"].isMember(name))
+    return StandardPort(name);
+  const Json::Value& port = scenario["ports"][name];
   return port.isIntegral() && port.asInt64() >= 0 && port.asInt64() <= 65535 ? port.asInt() : 0;
 }
 

@@ -20,7 +20,9 @@ std::string ExpandPortText(const std::string& text, const PortMap& ports);
 // The same over a whole JSON tree (every string value, recursively).
 Json::Value ExpandPortTree(const Json::Value& value, const PortMap& ports);
 
-// The scenario's port for a listener, 0 (ephemeral) when not given.
+// The port a listener binds: the scenario's (0 = ephemeral), else the standard one
+// (account 8443, payment 8680, admin 8090, web 8088, control 7100, rtmp 1935).
 int ScenarioPort(const Json::Value& scenario, const std::string& name);
+int StandardPort(const std::string& name);
 
 }  // namespace zv::sim

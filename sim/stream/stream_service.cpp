@@ -28,8 +28,9 @@ int PingInterval(const Json::Value& scenario) {
   return v.isNumeric() ? std::clamp(v.asInt(), 0, 3'600'000) : kDefault;
 }
 
+// The scenario's port (0 = ephemeral), else the standard RTMP port.
 int ScenarioPort(const Json::Value& scenario) {
-  if (!scenario.isObject() || !scenario["ports"].isObject()) return 0;
+  if (!scenario.isObject() || !scenario["ports"].isObject() || !scenario["ports"].isMember("rtmp")) return 1935;
   const Json::Value& port = scenario["ports"]["rtmp"];
   return port.isNumeric() ? port.asInt() : 0;
 }

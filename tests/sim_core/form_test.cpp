@@ -64,6 +64,22 @@ Json::Value Rule(const char* path, const char* mode, int count = 0, int ms = -1)
   return rule;
 }
 
+TEST(ScenarioPort, AbsentListenersTakeTheStandardPortsAndZeroAnEphemeralOne) {
+  Json::Value scenario;
+  scenario["ports"]["account"] = 0;
+  scenario["ports"]["control"] = 17100;
+  EXPECT_EQ(ScenarioPort(scenario, "account"), 0);
+  EXPECT_EQ(ScenarioPort(scenario, "control"), 17100);
+  const struct {
+    const char* name;
+    int port;
+  } standard[] = {{"payment", 8680}, {"admin", 8090}, {"web", 8088}, {"rtmp", 1935}};
+  for (const auto& c : standard) EXPECT_EQ(ScenarioPort(scenario, c.name), c.port) << c.name;
+  EXPECT_EQ(ScenarioPort(Json::Value(), "account"), 8443);
+  scenario["ports"]["web"] = "eighty";
+  EXPECT_EQ(ScenarioPort(scenario, "web"), 0);
+}
+
 TEST(FaultInjector, MatchesPathSuffixAndCountsDown) {
   CFaultInjector faults;
   std::string error;

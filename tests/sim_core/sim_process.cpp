@@ -52,7 +52,12 @@ Json::Value DefaultScenario() {
   return scenario;
 }
 
-bool CSimProcess::Start(const Json::Value& scenario, std::string& error) {
+bool CSimProcess::Start(const Json::Value& given, std::string& error) {
+  // Listeners the test's scenario does not name would take the standard ports; tests run
+  // side by side, so those get ephemeral ones.
+  Json::Value scenario = given;
+  for (const char* name : {"account", "payment", "admin", "web", "control", "rtmp"})
+    if (!scenario["ports"].isMember(name)) scenario["ports"][name] = 0;
   m_certDir = BinaryDir() + "/certs";
   std::string command = "bash '" + SourceDir() + "/scripts/gen-certs.sh' '" + m_certDir + "'";
   if (std::system(command.c_str()) != 0) {
