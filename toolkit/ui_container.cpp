@@ -242,6 +242,49 @@ void CContainerUI::PaintScrollBar(QPainter& painter) {
   CRenderEngine::DrawColor(painter, bar, 0x806B7785, kScrollBarWidth / 2);
 }
 
+int CContainerUI::LayOutAlongAxis(const RECT& inner, bool vertical, int offset) {
+  auto along = [vertical](CControlUI* c) { return vertical ? c->GetFixedHeight() : c->GetFixedWidth(); };
+  auto across = [vertical](CControlUI* c) { return vertical ? c->GetFixedWidth() : c->GetFixedHeight(); };
+  auto before = [vertical](const RECT& pad) { return vertical ? pad.top : pad.left; };
+  auto after = [vertical](const RECT& pad) { return vertical ? pad.bottom : pad.right; };
+  const int start = vertical ? inner.top : inner.left;
+  const int length = vertical ? inner.Height() : inner.Width();
+  const int breadth = vertical ? inner.Width() : inner.Height();
+  const int side = vertical ? inner.left : inner.top;
+
+  int fixed = 0, stretch = 0, visible = 0;
+  for (CControlUI* c : m_items) {
+    if (!c->IsVisible() || c->IsFloat()) continue;
+    ++visible;
+    fixed += before(c->GetPadding()) + after(c->GetPadding());
+    if (along(c) > 0) fixed += along(c);
+    else ++stretch;
+  }
+  if (visible > 1) fixed += (visible - 1) * m_childPadding;
+  int remain = std::max(0, length - fixed);
+  int each = stretch > 0 ? remain / stretch : 0;
+  int pos = start - offset;
+  int placed = 0;
+  for (CControlUI* c : m_items) {
+    if (!c->IsVisible()) continue;
+    if (c->IsFloat()) {
+      SetFloatPos(c);
+      continue;
+    }
+    const RECT& pad = c->GetPadding();
+    int size = along(c);
+    if (size <= 0) size = (++placed == stretch) ? remain - each * (stretch - 1) : each;
+    pos += before(pad);
+    int padSide = vertical ? pad.left : pad.top;
+    int padOther = vertical ? pad.right : pad.bottom;
+    int thickness = across(c) > 0 ? across(c) : breadth - padSide - padOther;
+    int a = side + padSide;
+    c->SetPos(vertical ? RECT{a, pos, a + thickness, pos + size} : RECT{pos, a, pos + size, a + thickness}, false);
+    pos += size + after(pad) + m_childPadding;
+  }
+  return pos + offset - start - (visible > 0 ? m_childPadding : 0);
+}
+
 // ---------------------------------------------------------------- vertical
 
 CControlUI* CVerticalLayoutUI::GetInterface(const std::wstring& name) {
@@ -251,36 +294,7 @@ CControlUI* CVerticalLayoutUI::GetInterface(const std::wstring& name) {
 
 void CVerticalLayoutUI::SetPos(RECT rc, bool needInvalidate) {
   CControlUI::SetPos(rc, needInvalidate);
-  RECT inner = InnerRect();
-  if (m_vscroll) inner.right -= 0;
-  int fixed = 0, stretch = 0, visible = 0;
-  for (CControlUI* c : m_items) {
-    if (!c->IsVisible() || c->IsFloat()) continue;
-    ++visible;
-    fixed += c->GetPadding().top + c->GetPadding().bottom;
-    if (c->GetFixedHeight() > 0) fixed += c->GetFixedHeight();
-    else ++stretch;
-  }
-  if (visible > 1) fixed += (visible - 1) * m_childPadding;
-  int remain = std::max(0, inner.Height() - fixed);
-  int each = stretch > 0 ? remain / stretch : 0;
-  int y = inner.top - m_scrollY;
-  int placed = 0;
-  for (CControlUI* c : m_items) {
-    if (!c->IsVisible()) continue;
-    if (c->IsFloat()) {
-      SetFloatPos(c);
-      continue;
-    }
-    const RECT& pad = c->GetPadding();
-    int h = c->GetFixedHeight();
-    if (h <= 0) h = (++placed == stretch) ? remain - each * (stretch - 1) : each;
-    y += pad.top;
-    int w = c->GetFixedWidth() > 0 ? c->GetFixedWidth() : inner.Width() - pad.left - pad.right;
-    c->SetPos(RECT{inner.left + pad.left, y, inner.left + pad.left + w, y + h}, false);
-    y += h + pad.bottom + m_childPadding;
-  }
-  m_contentHeight = y + m_scrollY - inner.top - (visible > 0 ? m_childPadding : 0);
+  m_contentHeight = LayOutAlongAxis(InnerRect(), true, m_scrollY);
   if (m_scrollY > GetScrollRange()) SetScrollPos(GetScrollRange());
 }
 
@@ -294,33 +308,7 @@ CControlUI* CHorizontalLayoutUI::GetInterface(const std::wstring& name) {
 void CHorizontalLayoutUI::SetPos(RECT rc, bool needInvalidate) {
   CControlUI::SetPos(rc, needInvalidate);
   RECT inner = InnerRect();
-  int fixed = 0, stretch = 0, visible = 0;
-  for (CControlUI* c : m_items) {
-    if (!c->IsVisible() || c->IsFloat()) continue;
-    ++visible;
-    fixed += c->GetPadding().left + c->GetPadding().right;
-    if (c->GetFixedWidth() > 0) fixed += c->GetFixedWidth();
-    else ++stretch;
-  }
-  if (visible > 1) fixed += (visible - 1) * m_childPadding;
-  int remain = std::max(0, inner.Width() - fixed);
-  int each = stretch > 0 ? remain / stretch : 0;
-  int x = inner.left;
-  int placed = 0;
-  for (CControlUI* c : m_items) {
-    if (!c->IsVisible()) continue;
-    if (c->IsFloat()) {
-      SetFloatPos(c);
-      continue;
-    }
-    const RECT& pad = c->GetPadding();
-    int w = c->GetFixedWidth();
-    if (w <= 0) w = (++placed == stretch) ? remain - each * (stretch - 1) : each;
-    x += pad.left;
-    int h = c->GetFixedHeight() > 0 ? c->GetFixedHeight() : inner.Height() - pad.top - pad.bottom;
-    c->SetPos(RECT{x, inner.top + pad.top, x + w, inner.top + pad.top + h}, false);
-    x += w + pad.right + m_childPadding;
-  }
+  LayOutAlongAxis(inner, false, 0);
   m_contentHeight = inner.Height();
 }
 

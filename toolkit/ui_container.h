@@ -60,6 +60,10 @@ class CContainerUI : public CControlUI {
  protected:
   RECT InnerRect() const;
   void SetFloatPos(CControlUI* child);
+  // Places the visible children one after another along an axis, shifted back by offset:
+  // fixed sizes first, the rest shared evenly, the last stretching child taking what the
+  // division leaves. Floating children keep their own place. Answers the extent used.
+  int LayOutAlongAxis(const RECT& inner, bool vertical, int offset);
   void PaintScrollBar(QPainter& painter);
   static constexpr int kScrollBarWidth = 6;
 
