@@ -3,6 +3,8 @@
 // over the page it belongs to. Its creator owns it (see Dispose).
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "toolkit/ui_base.h"
@@ -28,6 +30,15 @@ class CChildPage : public DuiLib::WindowImplBase {
   // Ad countdown: the text of Label_playadTime ("ShowPlayAdTime.xml" only).
   void SetAdTime(const std::wstring& text);
   int Countdown() const { return m_countdown; }
+  // Next frame of the waiting animation, 0-based (frame n shows "Login_Gif\\0n+1.png").
+  int AnimationFrame() const { return m_animationFrame; }
+  int NoticeId() const { return m_noticeId; }
+  void SetNoticeId(int id) { m_noticeId = id; }
+  int SelectedItem() const { return m_selectedItem; }
+  void SetSelectedItem(int item) { m_selectedItem = item; }
+  // Notifications of skins this class does not handle itself (the notice viewer's).
+  using NotifyHandler = std::function<void(CChildPage&, DuiLib::TNotifyUI&)>;
+  void SetNotifyHandler(NotifyHandler handler) { m_notifyHandler = std::move(handler); }
 
   DuiLib::CPaintManagerUI& Manager() { return m_PaintManager; }
 
@@ -52,7 +63,14 @@ class CChildPage : public DuiLib::WindowImplBase {
   void OnFinalMessage(DuiLib::HWND) override {}  // the owner deletes the object
 
  private:
+  static constexpr int kAnimationFrames = 12;
   void OnBindMobileClick(const std::wstring& sender);
+  void NextAnimationFrame();
+  void CountdownTick();
+  void RequestSmsCode();
+  void BindPhone();
+  std::wstring EditText(const wchar_t* name) const;
+  void Box(const std::wstring& text);
 
   DuiLib::HWND m_parent = nullptr;
   std::wstring m_skinFile;
@@ -62,6 +80,10 @@ class CChildPage : public DuiLib::WindowImplBase {
   int m_animationFrame = 0;
   int m_closed = 0;
   int m_countdown = 0;
+  NotifyHandler m_notifyHandler;
+  // Cleared by the destructor: a handler that ran a nested loop or sent an event checks
+  // it before touching the object again.
+  std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 }  // namespace zv::ui
