@@ -14,7 +14,7 @@ CMAKE_COMMON = -G Ninja -DZELVANE_WERROR=$(WERROR)
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps configure build test unit tsan fuzz bench certs clean
+.PHONY: all deps configure build demo test unit tsan fuzz bench certs clean
 
 all: build
 
@@ -31,6 +31,11 @@ build: configure
 
 certs: build
 	@bash scripts/gen-certs.sh $(BUILD)/certs
+
+# The client against the simulated platform: its window with a display, otherwise (or with
+# HEADLESS=1) the walk-through offscreen with screenshots under $(BUILD)/demo.
+demo: configure
+	@JOBS=$(JOBS) bash scripts/demo.sh $(BUILD)
 
 # Every test of the project under AddressSanitizer and UndefinedBehaviorSanitizer, then
 # the threaded core tests under ThreadSanitizer and a short run of every fuzz target.
