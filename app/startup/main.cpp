@@ -1,0 +1,6 @@
+#include "app/startup/zelvane_player_app.h"
+
+int main(int argc, char** argv) {
+  zv::CZelvanePlayerApp app;
+  return app.Run(argc, argv);
+}
