@@ -398,6 +398,27 @@ std::vector<CImageRecipe> Build() {
   add("common/close_normal.png", 32, 32, cross(nullptr, "captionText", 5));
   add("common/close_hot.png", 32, 32, cross("danger", "textOnAccent", 5));
   add("common/close_small.png", 20, 20, cross(nullptr, "textSecondary", 4));
+  // The ring around the 960 x 700 main window: the cards' shadow (0 2 8) blurred as a
+  // Gaussian of the window's rectangle; the window itself covers the middle.
+  add("common/window_shadow.png", 960 + 32, 700 + 32, [](QPainter& p, const CPalette& pal, const QRectF& r) {
+    const int w = static_cast<int>(r.width()), h = static_cast<int>(r.height()), ring = 16;
+    const double sigma = 4.0, dy = 2.0;
+    auto cover = [sigma](double v, double lo, double hi) {
+      return 0.5 * (std::erf((v - lo) / (sigma * std::sqrt(2.0))) - std::erf((v - hi) / (sigma * std::sqrt(2.0))));
+    };
+    QColor shadow = pal["shadow"];
+    QImage img(w, h, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    for (int y = 0; y < h; ++y) {
+      double cy = cover(y + 0.5, ring + dy, h - ring + dy);
+      for (int x = 0; x < w; ++x) {
+        if (x >= ring && x < w - ring && y >= ring && y < h - ring) continue;
+        double a = shadow.alphaF() * cy * cover(x + 0.5, ring, w - ring);
+        img.setPixelColor(x, y, QColor::fromRgbF(shadow.redF(), shadow.greenF(), shadow.blueF(), a));
+      }
+    }
+    p.drawImage(r.topLeft(), img);
+  });
   add("common/refresh.png", 24, 24, [](QPainter& p, const CPalette& pal, const QRectF& r) {
     StrokeStyle(p, pal["accent"], 2);
     p.drawArc(r.adjusted(5, 5, -5, -5), 60 * 16, 290 * 16);
