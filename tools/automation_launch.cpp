@@ -257,19 +257,21 @@ Json::Value CSimRunner::Admin(const std::string& route, const Json::Value& body)
 
 bool CClientProcess::Start(const ClientOptions& options, const CSimRunner& sim, std::string& error) {
   Stop();
-  const std::string exe = PlayerExecutable();
+  const std::string exe = options.program.empty() ? PlayerExecutable() : options.program;
   if (access(exe.c_str(), X_OK) != 0) {
     error = "no client program at " + exe;
     return false;
   }
   std::map<std::string, std::string> env;
-  const std::string web = "http://127.0.0.1:" + std::to_string(sim.Port("web"));
-  env["ZELVANE_ACCOUNT_HOST"] = "127.0.0.1";
-  env["ZELVANE_ACCOUNT_PORT"] = std::to_string(sim.Port("account"));
-  env["ZELVANE_PAYMENT_HOST"] = "127.0.0.1";
-  env["ZELVANE_PAYMENT_PORT"] = std::to_string(sim.Port("payment"));
-  env["ZELVANE_WEB_BASE"] = web;
-  env["ZELVANE_CHAT_URL"] = web + "/chat/index.html";
+  if (sim.Port("account") > 0) {
+    const std::string web = "http://127.0.0.1:" + std::to_string(sim.Port("web"));
+    env["ZELVANE_ACCOUNT_HOST"] = "127.0.0.1";
+    env["ZELVANE_ACCOUNT_PORT"] = std::to_string(sim.Port("account"));
+    env["ZELVANE_PAYMENT_HOST"] = "127.0.0.1";
+    env["ZELVANE_PAYMENT_PORT"] = std::to_string(sim.Port("payment"));
+    env["ZELVANE_WEB_BASE"] = web;
+    env["ZELVANE_CHAT_URL"] = web + "/chat/index.html";
+  }
   if (!options.configDir.empty()) env["XDG_CONFIG_HOME"] = options.configDir;
   if (options.headless) env["QT_QPA_PLATFORM"] = "offscreen";
   if (!options.socketPath.empty()) env["ZELVANE_AUTOMATION"] = options.socketPath;
@@ -278,7 +280,9 @@ bool CClientProcess::Start(const ClientOptions& options, const CSimRunner& sim, 
   if (options.socketPath.empty()) unset.push_back("ZELVANE_AUTOMATION");
   if (!options.headless && !options.environment.count("QT_QPA_PLATFORM")) unset.push_back("QT_QPA_PLATFORM");
   m_logPath = options.logPath;
-  m_pid = Spawn({exe}, env, unset, options.workDir, options.logPath);
+  std::vector<std::string> argv{exe};
+  argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
+  m_pid = Spawn(argv, env, unset, options.workDir, options.logPath);
   if (m_pid < 0) {
     error = "fork failed";
     return false;

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tools/automation_client.h"
 
@@ -63,6 +64,8 @@ class CSimRunner {
 };
 
 struct ClientOptions {
+  std::string program;         // empty: PlayerExecutable()
+  std::vector<std::string> arguments;
   bool headless = true;        // QT_QPA_PLATFORM=offscreen
   std::string configDir;       // XDG_CONFIG_HOME; kept between starts of one suite
   std::string workDir;         // holds ca.crt, client.crt, client.key
