@@ -87,14 +87,15 @@ void CChildPage::NextAnimationFrame() {
 }
 
 void CChildPage::CountdownTick() {
+  // The timer starts before the request; its ticks while the request's box is still open
+  // find no countdown yet and wait for it.
+  if (m_countdown <= 0) return;
   DuiLib::CControlUI* button = m_PaintManager.FindControl(L"Button_BindMobile_code");
   --m_countdown;
   if (m_countdown > 0) {
     if (button) button->SetText(RetryText(m_countdown));
     return;
   }
-  // Never below 0: a tick that finds no countdown running ends it as well.
-  m_countdown = 0;
   if (button) {
     button->SetEnabled(true);
     button->SetText(L"获取验证码");

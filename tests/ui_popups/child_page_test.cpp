@@ -118,6 +118,17 @@ TEST_F(ChildPageTest, FailedSmsShowsTheServiceTextAndCountsDownAllTheSame) {
   EXPECT_EQ(CodeButtonText(), L"59 秒后重试");
 }
 
+TEST_F(ChildPageTest, CountdownRunsAfterABoxThatStayedOpenLongerThanATick) {
+  Open(L"\\UserBindMobile\\UserBindMobile.xml", L"UserBindMobile");
+  CBoxAnswerer slowUser(1600);
+  SetText(L"Edit_BindMobile_telphone", L"13800000000");
+  Click(L"Button_BindMobile_code");
+  ASSERT_EQ(slowUser.Texts().size(), 1u);
+  EXPECT_EQ(m_popup->Countdown(), 60);
+  EXPECT_EQ(CodeButtonText(), L"60 秒后重试");
+  EXPECT_TRUE(PumpUntil([&] { return m_popup->Countdown() == 59; }, 5000)) << "the countdown must still run";
+}
+
 TEST_F(ChildPageTest, SmsCountdownReachingZeroEnablesTheButtonAgain) {
   Open(L"\\UserBindMobile\\UserBindMobile.xml", L"UserBindMobile");
   CBoxAnswerer boxes;

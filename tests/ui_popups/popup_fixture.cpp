@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
@@ -131,12 +132,17 @@ int CountRequests(const std::string& suffix) {
   return count;
 }
 
-CBoxAnswerer::CBoxAnswerer() : m_timer(std::make_unique<QTimer>()) {
+CBoxAnswerer::CBoxAnswerer(int delayMs) : m_timer(std::make_unique<QTimer>()) {
   m_timer->setInterval(10);
-  QObject::connect(m_timer.get(), &QTimer::timeout, [this] {
+  QObject::connect(m_timer.get(), &QTimer::timeout, [this, delayMs] {
     auto& boxes = zv::CMessageBoxService::Instance();
     auto open = boxes.OpenBoxes();
-    if (open.empty()) return;
+    const long long now = QDateTime::currentMSecsSinceEpoch();
+    if (open.size() != m_seenOpen) {
+      m_seenOpen = open.size();
+      m_openedAt = now;
+    }
+    if (open.empty() || now - m_openedAt < delayMs) return;
     m_texts.push_back(open.back().text);
     boxes.AnswerInnermost();
   });

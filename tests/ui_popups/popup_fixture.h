@@ -30,13 +30,16 @@ Json::Value Admin(const std::string& route, const Json::Value& body = Json::Valu
 // Answers every message box as soon as it opens and records its text.
 class CBoxAnswerer {
  public:
-  CBoxAnswerer();
+  // Each box is answered once it has been open for delayMs.
+  explicit CBoxAnswerer(int delayMs = 0);
   ~CBoxAnswerer();
   const std::vector<std::wstring>& Texts() const { return m_texts; }
 
  private:
   std::unique_ptr<QTimer> m_timer;
   std::vector<std::wstring> m_texts;
+  size_t m_seenOpen = 0;
+  long long m_openedAt = 0;
 };
 
 struct LoginWithRecord {
