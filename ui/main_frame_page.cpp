@@ -267,7 +267,8 @@ void CMainFramePage::OnTrayNotify(WPARAM, LPARAM lParam) {
   if (lParam != zv::WM_LBUTTONDOWN) return;
   const bool trayWindow = m_tray.GetHiddenWindow() != nullptr;
   HWND layered = LayeredWindow(m_layered);
-  if (DuiLib::IsWindowVisible(m_hWnd)) {
+  // Minimising already sent the window to the tray, so a click then brings it back.
+  if (DuiLib::IsWindowVisible(m_hWnd) && !m_hWnd->isMinimized()) {
     if (trayWindow) m_tray.AnimateToTray(m_hWnd, true);
     DuiLib::ShowWindow(m_hWnd, DuiLib::SW_HIDE);
     if (layered) DuiLib::ShowWindow(layered, DuiLib::SW_HIDE);

@@ -7,6 +7,7 @@
 #include "tests/ui_frame/frame_fixture.h"
 #include "toolkit/ui_button.h"
 #include "toolkit/ui_window.h"
+#include "toolkit/ui_window_host.h"
 
 namespace zvtest {
 namespace {
@@ -222,6 +223,14 @@ TEST_F(FrameTest, TrayIconTogglesTheWindowOnLeftClicks) {
   m_tray->click(zv::ITrayBackend::Click::Double);
   Pump(100);
   EXPECT_TRUE(DuiLib::IsWindowVisible(m_hwnd));
+}
+
+TEST_F(FrameTest, MinimiseGoesThroughTheTrayAndOneClickBringsItBack) {
+  Click(L"minbtn");
+  Pump(50);
+  EXPECT_TRUE(!DuiLib::IsWindowVisible(m_hwnd) || m_hwnd->isMinimized());
+  m_tray->click(zv::ITrayBackend::Click::Left);
+  EXPECT_TRUE(PumpUntil([this] { return DuiLib::IsWindowVisible(m_hwnd) && !m_hwnd->isMinimized(); }));
 }
 
 TEST_F(FrameTest, BandwidthAndQualityEventsShowBalloons) {

@@ -103,7 +103,8 @@ class FrameSimTest : public FrameTest {
 
   static int Requests(const std::string& suffix) {
     int n = 0;
-    for (const Json::Value& e : s_admin->Admin("log")["entries"])
+    const Json::Value log = s_admin->Admin("log");
+    for (const Json::Value& e : log["entries"])
       if (e["service"].asString() == "account" && EndsWith(e["path"].asString(), suffix)) ++n;
     return n;
   }
@@ -172,7 +173,8 @@ TEST_F(FrameSimTest, BackKeyAndAFailedStreamDuringARealSession) {
   std::vector<std::string> keys;
   PumpUntil([&] {
     keys.clear();
-    for (const Json::Value& m : s_admin->Admin("control/log")["messages"]) {
+    const Json::Value log = s_admin->Admin("control/log");
+    for (const Json::Value& m : log["messages"]) {
       const std::string type = m["type"].asString();
       if (type.find("KEY") != std::string::npos) keys.push_back(type + ":" + std::to_string(m["keyCode"].asInt()));
     }
