@@ -31,7 +31,7 @@ bool Fail(const std::string& why, CHarness& h) {
   return false;
 }
 
-bool LogInAndPlay(CHarness& h, int& targetX, int& targetY) {
+bool LogInAndPlay(CHarness& h, int& targetX, int& targetY, std::string& window) {
   CAutomationClient& ui = h.Ui();
   std::string error;
   if (!ui.WaitForControl("Edit_UserName", 30000)) return Fail("no login page", h);
@@ -56,6 +56,7 @@ bool LogInAndPlay(CHarness& h, int& targetX, int& targetY) {
   int w = 0, hgt = 0;
   if (!ui.WaitForControl("PadPlayingVedioShow", 5000, &target) || !ControlRect(target, targetX, targetY, w, hgt))
     return Fail("no PadPlayingVedioShow", h);
+  window = target["window"].asString();
   return true;
 }
 
@@ -72,11 +73,12 @@ long long PhotonTime(const Json::Value& state, long long pressMs, int px, int py
 }
 
 // One click at picture point (px, py); its latency in ms, or -1 when no frame showed it.
-double Click(CHarness& h, int targetX, int targetY, int px, int py) {
+double Click(CHarness& h, const std::string& window, int targetX, int targetY, int px, int py) {
   CAutomationClient& ui = h.Ui();
   std::string error;
   long long press = MonotonicMs();
-  if (!ui.Mouse(targetX + px, targetY + py, "down", error) || !ui.Mouse(targetX + px, targetY + py, "up", error))
+  if (!ui.Mouse(targetX + px, targetY + py, "down", error, window) ||
+      !ui.Mouse(targetX + px, targetY + py, "up", error, window))
     return -1;
   while (MonotonicMs() - press < 2000) {
     long long shown = PhotonTime(ui.State(), press, px, py);
@@ -107,7 +109,8 @@ int main() {
     return 1;
   }
   int targetX = 0, targetY = 0;
-  if (!LogInAndPlay(h, targetX, targetY)) return 1;
+  std::string window;
+  if (!LogInAndPlay(h, targetX, targetY, window)) return 1;
   long long sessionStart = MonotonicMs();
   Json::Value s = h.Ui().State();
   std::printf("session: PAD-VIP-1, picture %d x %d, quality level %d (0 = HD, 30 fps)\n",
@@ -119,7 +122,7 @@ int main() {
   for (int i = 0; i < kClicks; ++i) {
     // A 6 x 10 grid over the picture, so each click moves the disc far from the last one.
     int px = 30 + (i % 6) * 55, py = 40 + ((i / 6) % 10) * 58;
-    double ms = Click(h, targetX, targetY, px, py);
+    double ms = Click(h, window, targetX, targetY, px, py);
     if (ms < 0) ++missed;
     else latencies.push_back(ms);
     Sleep(100);

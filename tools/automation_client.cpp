@@ -254,6 +254,10 @@ Json::Value FindControl(const Json::Value& tree, const std::string& name, bool v
   return Json::Value();
 }
 
+std::string MainWindowName(CAutomationClient& client) {
+  return FindControl(client.Tree(), "switch_Login", false)["window"].asString();
+}
+
 Json::Value StateAt(const Json::Value& state, const std::string& path) {
   const Json::Value* node = &state;
   std::istringstream parts(path);

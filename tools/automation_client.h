@@ -59,6 +59,10 @@ class CAutomationClient {
 // window first, as the server looks them up); null when there is none. With visibleOnly
 // only controls shown on screen count.
 Json::Value FindControl(const Json::Value& tree, const std::string& name, bool visibleOnly = true);
+// The name of the window that holds the main frame's page switch (switch_Login); "" when
+// no window does. Mouse and screenshot commands name it: other top-level windows (the
+// layered shadow frame) may be listed after it.
+std::string MainWindowName(CAutomationClient& client);
 // The value at a dotted path of a state answer ("frame.loggedIn"); null when absent.
 Json::Value StateAt(const Json::Value& state, const std::string& path);
 // The four numbers of a control's "rect" (x, y, width, height) in window coordinates.

@@ -38,6 +38,7 @@ struct Walk {
   std::map<std::string, std::string> shots;  // step name -> file
   long long lastMainMenuMs = 0;
   int picX = 0, picY = 0;  // PadPlayingVedioShow's top-left corner in the window
+  std::string mainWindow;  // the frame's window; the layered shadow frame is another one
 
   CAutomationClient& Ui() { return harness.Ui(); }
   bool Fail(const std::string& reason) {
@@ -52,7 +53,7 @@ bool Screenshot(Walk& w, const std::string& name) {
   char file[128];
   std::snprintf(file, sizeof(file), "%02d-%s.png", ++w.shot, name.c_str());
   const std::string path = w.options.outDir + "/" + file;
-  if (!w.Ui().Screenshot(path, w.why)) return false;
+  if (!w.Ui().Screenshot(path, w.why, w.mainWindow)) return false;
   w.shots[name] = path;
   return true;
 }
@@ -91,6 +92,8 @@ bool StepStart(Walk& w) {
   if (w.options.adTime >= 0) SetAdTime(scenario, w.options.adTime);
   if (!w.harness.Start(scenario, error)) return w.Fail(error);
   if (!w.Ui().WaitForControl("Edit_UserName", 30000)) return w.Fail("the login page did not appear");
+  w.mainWindow = MainWindowName(w.Ui());
+  if (w.mainWindow.empty()) return w.Fail("no window holds switch_Login");
   return Screenshot(w, "login");
 }
 
@@ -183,15 +186,28 @@ bool StepPlaying(Walk& w) {
   auto video = [](const Json::Value& st) {
     return Flag(st, "player.frameReceived") && Number(st, "player.playerTab") == 1 && Number(st, "player.framesShown") > 0;
   };
-  if (!w.Ui().WaitForState(video, (adTime + 20) * 1000, &s)) return w.Fail("no video after the ad");
+  // The countdown popup's figures as they change, until the video replaces the ad.
+  std::string countdown, lastFigure;
+  long long deadline = MonotonicMs() + (adTime + 20) * 1000LL;
+  for (s = w.Ui().State(); !video(s); s = w.Ui().State()) {
+    if (MonotonicMs() > deadline || !w.Ui().IsConnected()) return w.Fail("no video after the ad");
+    std::string figure = FindControl(w.Ui().Tree(), "Label_playadTime")["text"].asString();
+    if (!figure.empty() && figure != lastFigure) countdown += " " + figure;
+    lastFigure = figure;
+    Sleep(200);
+  }
+  if (!countdown.empty()) std::printf("       countdown:%s\n", countdown.c_str());
   int width = Number(s, "player.width"), height = Number(s, "player.height");
-  if (width != 360 || height != 640)
+  // The client reports the stream's coded size, in whole 16-pixel macroblocks: the
+  // phone's 360 x 640 screen arrives as 368 x 640.
+  if ((width != 360 && width != 368) || height != 640)
     return w.Fail("picture " + std::to_string(width) + " x " + std::to_string(height) + ", expected 360 x 640");
   Json::Value target;
   if (!w.Ui().WaitForControl("PadPlayingVedioShow", 5000, &target)) return w.Fail("no PadPlayingVedioShow");
   int tw = 0, th = 0;
   ControlRect(target, w.picX, w.picY, tw, th);
-  std::printf("       video %d x %d, %d frames shown\n", width, height, Number(s, "player.framesShown"));
+  std::printf("       video %d x %d (the phone's 360 x 640 screen), %d frames shown\n", width, height,
+              Number(s, "player.framesShown"));
   Sleep(500);
   return Screenshot(w, "playing");
 }
@@ -213,11 +229,12 @@ bool StepClickPicture(Walk& w) {
   const int px = 120, py = 220;  // picture coordinates, clear of the phone's info panel
   const int x = w.picX + px, y = w.picY + py;
   std::string error;
-  if (!w.Ui().Mouse(x, y, "down", error) || !w.Ui().Mouse(x, y, "up", error)) return w.Fail("mouse: " + error);
+  if (!w.Ui().Mouse(x, y, "down", error, w.mainWindow) || !w.Ui().Mouse(x, y, "up", error, w.mainWindow))
+    return w.Fail("mouse: " + error);
   for (int attempt = 0; attempt < 25; ++attempt) {
     Sleep(200);
     std::string shot = w.options.outDir + "/.probe.png";
-    if (!w.Ui().Screenshot(shot, error)) return w.Fail("screenshot: " + error);
+    if (!w.Ui().Screenshot(shot, error, w.mainWindow)) return w.Fail("screenshot: " + error);
     if (RedPixelsNear(shot, x, y) >= 40) {
       std::filesystem::remove(shot);
       std::printf("       red dot at picture point %d,%d (window %d,%d)\n", px, py, x, y);
@@ -293,9 +310,23 @@ bool StepBusy(Walk& w) {
   Json::Value s;
   auto waiting = [](const Json::Value& st) { return Number(st, "frame.loginTab") == 3 && Number(st, "waiting.count") > 0; };
   if (!w.Ui().WaitForState(waiting, 10000, &s)) return w.Fail("the waiting page did not show a queue");
-  std::printf("       queue: %d ahead, %d min, progress %d\n", Number(s, "waiting.count"), Number(s, "waiting.time"),
-              Number(s, "waiting.progress"));
-  return Screenshot(w, "waiting");
+  if (!Screenshot(w, "waiting")) return false;
+  // The node's queue shrinks once a second until the stream starts.
+  std::string queue;
+  int lastCount = -1;
+  long long deadline = MonotonicMs() + 15000;
+  for (; Number(s, "frame.loginTab") == 3 && MonotonicMs() < deadline; s = w.Ui().State()) {
+    int count = Number(s, "waiting.count");
+    if (count != lastCount)
+      queue += " " + std::to_string(count) + " ahead (" + std::to_string(Number(s, "waiting.time")) + " min, " +
+               std::to_string(Number(s, "waiting.progress")) + "%)";
+    lastCount = count;
+    Sleep(100);
+  }
+  std::printf("       queue:%s\n", queue.c_str());
+  if (Number(s, "frame.loginTab") != 2) return w.Fail("the player page did not follow the queue");
+  std::printf("       then the stream started: the player page\n");
+  return true;
 }
 
 bool StepFinalLogOut(Walk& w) {

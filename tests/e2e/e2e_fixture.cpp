@@ -7,6 +7,7 @@ using ::testing::AssertionResult;
 using ::testing::AssertionSuccess;
 
 CHarness* E2eTest::s_harness = nullptr;
+bool E2eTest::s_fresh = false;
 
 namespace {
 
@@ -48,6 +49,7 @@ void E2eTest::StartSuite(const Json::Value& scenario) {
     ADD_FAILURE() << "cannot start the sim and the client: " << error;
     s_harness->Stop();
   }
+  s_fresh = true;
 }
 
 void E2eTest::TearDownTestSuite() {
@@ -62,10 +64,14 @@ void E2eTest::SetUp() {
   Sim().Admin("log/clear");
   Sim().Admin("control/log/clear");
   Sim().Admin("stream/log/clear");
-  s_harness->StopClient();
-  automation::RemoveTree(s_harness->Dir() + "/config");
-  std::string error;
-  ASSERT_TRUE(s_harness->StartClient(error)) << error;
+  // The suite's first test takes the client the suite started; later ones start their own.
+  if (!s_fresh) {
+    s_harness->StopClient();
+    automation::RemoveTree(s_harness->Dir() + "/config");
+    std::string error;
+    ASSERT_TRUE(s_harness->StartClient(error)) << error;
+  }
+  s_fresh = false;
   ASSERT_TRUE(Ui().WaitForControl("Edit_UserName", 30000)) << Failure("the login page did not appear");
 }
 

@@ -50,6 +50,7 @@ class E2eTest : public ::testing::Test {
   std::string Failure(const std::string& what);
 
   static CHarness* s_harness;
+  static bool s_fresh;  // the client has not been used since the suite started it
 };
 
 bool OnDeviceList(const Json::Value& state);

@@ -69,7 +69,8 @@ TEST_F(SessionE2e, AVipDeviceShowsVideoAtOnce) {
   EXPECT_EQ(StateAt(s, "player.playerTab").asInt(), 1);
   EXPECT_FALSE(StateAt(s, "player.adPopup").asBool());
   EXPECT_EQ(StateAt(s, "player.adTime").asInt(), 0);
-  EXPECT_EQ(StateAt(s, "player.width").asInt(), 360);
+  // The coded size in whole macroblocks: the phone's 360 x 640 screen.
+  EXPECT_EQ(StateAt(s, "player.width").asInt(), 368);
   EXPECT_EQ(StateAt(s, "player.height").asInt(), 640);
 }
 
