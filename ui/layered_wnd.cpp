@@ -40,7 +40,14 @@ bool ReadFour(const std::wstring& text, size_t pos, RECT& rc) {
 CLayeredWnd::CLayeredWnd() = default;
 
 CLayeredWnd::~CLayeredWnd() {
+  if (m_filteredManager) m_filteredManager->RemoveMessageFilter(&m_mainMoveFilter);
   if (IsWindow(GetHWND())) DestroyWindow();
+}
+
+LRESULT CLayeredWnd::CMainMoveFilter::MessageHandler(UINT uMsg, WPARAM, LPARAM, bool& bHandled) {
+  bHandled = false;
+  if (uMsg == WM_MOVE) m_owner.MovePopupToMain();
+  return 0;
 }
 
 CControlUI* CLayeredWnd::GetInterface(const std::wstring& name) {
@@ -89,6 +96,22 @@ void CLayeredWnd::DoInit() {
   SetVisible(true);
   SetMouseEnabled(false);
   MoveMainToPopup();
+  if (m_manager && !m_filteredManager) {
+    m_filteredManager = m_manager;
+    m_manager->AddMessageFilter(&m_mainMoveFilter);
+  }
+}
+
+void CLayeredWnd::MovePopupToMain() {
+  HWND main = MainWindow();
+  HWND popup = GetHWND();
+  // Before the first paint the placement is still to come; a hidden popup follows when shown.
+  if (m_placementPending || !IsWindow(main) || !IsWindow(popup)) return;
+  RECT mainRect;
+  GetWindowRect(main, mainRect);
+  POINT offset = GetFixedXY();
+  QPoint target(mainRect.left + offset.x, mainRect.top + offset.y);
+  if (popup->pos() != target) popup->move(target);
 }
 
 void CLayeredWnd::Paint() {

@@ -49,11 +49,25 @@ class CLayeredWnd : public CWindowWnd, public CControlUI {
   const wchar_t* GetWindowClassName() const override { return L"Layered"; }
 
  private:
+  // The main window's own moves (its caption, the tray) bring the popup along, so that
+  // the frame never stays behind.
+  class CMainMoveFilter : public IMessageFilterUI {
+   public:
+    explicit CMainMoveFilter(CLayeredWnd& owner) : m_owner(owner) {}
+    LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
+
+   private:
+    CLayeredWnd& m_owner;
+  };
+
   HWND MainWindow() const;
   void MoveMainToPopup();
+  void MovePopupToMain();
   LRESULT HitTest(LPARAM lParam);
 
   CPaintManagerUI m_popupManager;
+  CMainMoveFilter m_mainMoveFilter{*this};
+  CPaintManagerUI* m_filteredManager = nullptr;
   std::vector<RECT> m_hollowRects;
   bool m_placementPending = true;
 };

@@ -104,11 +104,16 @@ TEST_F(LayeredWndTest, PosGivesOffsetAndSizeAndTheFirstPaintPlacesThePopup) {
   EXPECT_TRUE(DuiLib::IsWindowVisible(m_frame->layered->GetPopup()));
   EXPECT_FALSE(m_frame->layered->IsMouseEnabled());
   EXPECT_EQ(m_frame->layered->GetPopupManager().GetCaptionRect(), (RECT{0, 0, 0, 40}));
-  // Later paints never move it again.
-  m_frame->GetHWND()->move(main.left + 5, main.top + 5);
-  m_frame->GetPaintManager().Invalidate();
-  zvtest::PumpFor(100);
-  EXPECT_EQ(PopupRect(), popup);
+}
+
+TEST_F(LayeredWndTest, MovingTheMainWindowBringsThePopupAlong) {
+  Open(L"");
+  RECT main = MainRect();
+  m_frame->GetHWND()->move(main.left + 35, main.top + 45);
+  ASSERT_TRUE(PumpUntil([&] { return MainRect().left == main.left + 35; }));
+  EXPECT_TRUE(PumpUntil([&] { return PopupRect().left == main.left + 45 && PopupRect().top == main.top + 65; }))
+      << "popup at " << PopupRect().left << "," << PopupRect().top;
+  EXPECT_EQ(MainRect().top, main.top + 45) << "the popup's own move keeps the main window where it went";
 }
 
 TEST_F(LayeredWndTest, EmptyHollowRectLeavesTheWholeWindow) {
