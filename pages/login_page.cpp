@@ -36,7 +36,9 @@ T* FindTyped(DuiLib::CControlUI* root, const wchar_t* name) {
   return dynamic_cast<T*>(root->FindByName(name));
 }
 
-std::wstring ToWide(const std::string& utf8) { return QString::fromStdString(utf8).toStdWString(); }
+std::wstring ToWide(const std::string& utf8) {
+  return QString::fromStdString(utf8).toStdWString();
+}
 
 }  // namespace
 
@@ -47,7 +49,8 @@ CLoginUI::CLoginUI(const std::wstring& layout, const std::wstring& name, DuiLib:
   SetName(name);
   FindControls();
   if (DuiLib::CControlUI* updateIcon = FindByName(L"Label_UpdateIcon")) updateIcon->SetVisible(true);
-  if (auto* fonts = FindTyped<DuiLib::CComboUI>(this, L"fontcombox")) fonts->SetDropBoxSize(DuiLib::SIZE{254, 50});
+  if (auto* fonts = FindTyped<DuiLib::CComboUI>(this, L"fontcombox"))
+    fonts->SetDropBoxSize(DuiLib::SIZE{254, 50});
   RegisterAutomationState();
 }
 
@@ -176,10 +179,14 @@ void CLoginUI::Notify(DuiLib::TNotifyUI& msg, DuiLib::HWND mainWnd) {
   const std::wstring& sender = msg.pSender->GetName();
   const std::wstring& type = msg.sType;
   if (type == L"click") {
-    if (sender == L"Button_Login") StartLoginFromPage(mainWnd);
-    else if (sender == L"Button_Register") m_registerLink.Open();
-    else if (sender == L"Button_ForgetPsw") m_forgetLink.Open();
-    else if (sender == L"Button_QQ") m_chatLink.Open();
+    if (sender == L"Button_Login")
+      StartLoginFromPage(mainWnd);
+    else if (sender == L"Button_Register")
+      m_registerLink.Open();
+    else if (sender == L"Button_ForgetPsw")
+      m_forgetLink.Open();
+    else if (sender == L"Button_QQ")
+      m_chatLink.Open();
   } else if (type == L"textchanged") {
     if (sender == L"Edit_Password") {
       m_passwordEdited = true;
@@ -204,7 +211,9 @@ void CLoginUI::SetLoginButtonEnabled(bool enabled) {
   if (m_loginButton) m_loginButton->SetEnabled(enabled);
 }
 
-bool CLoginUI::IsLoginButtonEnabled() const { return m_loginButton && m_loginButton->IsEnabled(); }
+bool CLoginUI::IsLoginButtonEnabled() const {
+  return m_loginButton && m_loginButton->IsEnabled();
+}
 
 void CLoginUI::SetCredentials(const std::string& userName, const std::string& password) {
   if (m_userNameEdit) m_userNameEdit->SetText(AnsiToWide(userName));
@@ -212,7 +221,9 @@ void CLoginUI::SetCredentials(const std::string& userName, const std::string& pa
   m_passwordEdited = true;
 }
 
-bool CLoginUI::IsBindPopupShown() const { return m_bindPopup && !m_bindPopup->IsClosed(); }
+bool CLoginUI::IsBindPopupShown() const {
+  return m_bindPopup && !m_bindPopup->IsClosed();
+}
 
 void CLoginUI::ShowBindMobileWindow(int mode, DuiLib::HWND wnd) {
   if (mode != kBindMobileMode && mode != kBindMobileClose) return;

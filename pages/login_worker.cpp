@@ -60,6 +60,8 @@ void StartLoginWorker(std::shared_ptr<CLoginJob> job) {
   }).detach();
 }
 
-int RunningLoginWorkers() { return g_running.load(); }
+int RunningLoginWorkers() {
+  return g_running.load();
+}
 
 }  // namespace zv::pages
