@@ -2,6 +2,9 @@
 // keys and the tray, through the real frame and the main skin.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QPixmap>
+
 #include "api/app_context.h"
 #include "app/events.h"
 #include "tests/ui_frame/frame_fixture.h"
@@ -105,6 +108,26 @@ TEST_F(FrameTest, MoreButtonTogglesTheQualityMenuOnlyInASession) {
   EXPECT_TRUE(normal->IsSelected());
   Click(L"Button_More");
   EXPECT_FALSE(menu->IsVisible());
+}
+
+TEST_F(FrameTest, QualityMenuDropsDownUnderTheMoreButton) {
+  zv::CAppContext::Instance().qualityLevel = 0;
+  OpenDevice();
+  m_frame->UpdateMoreButton();
+  m_frame->UpdateQualityLabel();
+  Click(L"Button_More");
+  m_frame->GetPaintManager().UpdateLayout();
+  const DuiLib::RECT more = Find(L"Button_More")->GetPos();
+  const DuiLib::RECT menu = Find(L"VideoSetting")->GetPos();
+  const DuiLib::RECT label = Find(L"Label_VideoSpeedShow")->GetPos();
+  EXPECT_EQ(menu.right, more.right);
+  EXPECT_GE(menu.top, 40);
+  EXPECT_LT(menu.top, 48);
+  EXPECT_LT(label.right, more.left);
+  EXPECT_EQ(label.Height(), 24);
+  const QString dir = QString::fromUtf8(ZV_BINARY_DIR) + "/ui_frame_shots";
+  QDir().mkpath(dir);
+  m_hwnd->grab().save(dir + "/quality_menu.png");
 }
 
 struct LabelCase {
