@@ -3,11 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
 #include <QPixmap>
+#include <unistd.h>
 
 #include "api/app_context.h"
 #include "app/events.h"
 #include "tests/ui_frame/frame_fixture.h"
+#include "toolkit/automation_server.h"
 #include "toolkit/ui_button.h"
 #include "toolkit/ui_window.h"
 #include "toolkit/ui_window_host.h"
@@ -275,6 +281,58 @@ TEST_F(FrameTest, CloseButtonClosesTheWindowAndRemovesTheTrayIcon) {
   ASSERT_TRUE(PumpUntil([this] { return !DuiLib::IsWindow(m_hwnd); }));
   EXPECT_FALSE(m_tray->shown);
   EXPECT_TRUE(m_journal.Has("panel.CloseNoticeWindow"));
+}
+
+QJsonObject AutomationState(const QString& path) {
+  QLocalSocket socket;
+  socket.connectToServer(path);
+  if (!PumpUntil([&] { return socket.state() == QLocalSocket::ConnectedState; })) return {};
+  socket.write("{\"cmd\":\"state\"}\n");
+  socket.flush();
+  QByteArray line;
+  PumpUntil([&] {
+    line += socket.readAll();
+    return line.contains('\n');
+  });
+  return QJsonDocument::fromJson(line.left(line.indexOf('\n'))).object();
+}
+
+TEST_F(FrameTest, AutomationStateReportsTheFrameTheModelAndTheBalloons) {
+  const QString path = QString("/tmp/zv-frame-automation-%1.sock").arg(getpid());
+  ASSERT_TRUE(DuiLib::CAutomationServer::Start(path));
+  zv::CAppContext& model = zv::CAppContext::Instance();
+  model.userName = "demo";
+  model.qualityLevel = 2;
+  model.currentPadCode = "PAD-1";
+  LogIn();
+  OpenDevice();
+  m_tick = 300000;
+  Send(zv::UWM_QUALITY_CHANGED, 2);
+
+  const QJsonObject state = AutomationState(path);
+  const QJsonObject frame = state["frame"].toObject();
+  EXPECT_EQ(frame["loggedIn"].toInt(), 1);
+  EXPECT_EQ(frame["inSession"].toInt(), 1);
+  EXPECT_EQ(frame["overlayShown"].toInt(), 0);
+  EXPECT_EQ(frame["loginTab"].toInt(), 2);
+  EXPECT_EQ(frame["accountTab"].toInt(), 0);
+  const QJsonObject modelState = state["model"].toObject();
+  EXPECT_EQ(modelState["userName"].toString(), QString("demo"));
+  EXPECT_EQ(modelState["qualityLevel"].toInt(), 2);
+  EXPECT_EQ(modelState["currentPadCode"].toString(), QString("PAD-1"));
+  const QJsonArray balloons = state["balloons"].toArray();
+  ASSERT_EQ(balloons.size(), 1);
+  EXPECT_EQ(balloons[0].toObject()["text"].toString(), QString::fromStdWString(L"正在为您更改画面质量，当前画质为高速"));
+  EXPECT_EQ(balloons[0].toObject()["timeout"].toInt(), 10000);
+
+  // A closed frame leaves no fields that would read it.
+  m_frame->Close();
+  ASSERT_TRUE(PumpUntil([this] { return !DuiLib::IsWindow(m_hwnd); }));
+  EXPECT_FALSE(AutomationState(path).contains("frame"));
+  DuiLib::CAutomationServer::Stop();
+  model.userName.clear();
+  model.currentPadCode.clear();
+  model.qualityLevel = 0;
 }
 
 }  // namespace
