@@ -19,7 +19,8 @@ namespace {
 
 const wchar_t* const kQualityNames[] = {L"Option_Quality1", L"Option_Quality2", L"Option_Quality3",
                                         L"Option_Quality4"};
-const wchar_t* const kTileNames[] = {L"Option_Service1", L"Option_Service2", L"Option_Service3", L"Option_Service4"};
+const wchar_t* const kTileNames[] = {L"Option_Service1", L"Option_Service2", L"Option_Service3",
+                                     L"Option_Service4"};
 
 constexpr const wchar_t* kGiftText = L"恭喜您！首次控制该设备，获赠金豆奖励，可在账户余额中查看。";
 constexpr const wchar_t* kNoTimeText = L"你的设备可用时间不够，请充值！";
@@ -29,7 +30,9 @@ void SetTextOf(DuiLib::CControlUI* control, const std::wstring& text) {
   if (control) control->SetText(text);
 }
 
-std::wstring Days(int32_t days) { return std::to_wstring(days) + L"天"; }
+std::wstring Days(int32_t days) {
+  return std::to_wstring(days) + L"天";
+}
 
 }  // namespace
 

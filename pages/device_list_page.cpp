@@ -16,7 +16,8 @@
 namespace zv::pages {
 namespace {
 
-const wchar_t* const kTileNames[] = {L"Option_Service1", L"Option_Service2", L"Option_Service3", L"Option_Service4"};
+const wchar_t* const kTileNames[] = {L"Option_Service1", L"Option_Service2", L"Option_Service3",
+                                     L"Option_Service4"};
 const wchar_t* const kStatusAreaNames[] = {L"Option_ServiceStatus1", L"Option_ServiceStatus2",
                                            L"Option_ServiceStatus3", L"Option_ServiceStatus4"};
 const wchar_t* const kStatusLabelNames[] = {L"Label_ServiceStatusColor1", L"Label_ServiceStatusColor2",
@@ -24,12 +25,16 @@ const wchar_t* const kStatusLabelNames[] = {L"Label_ServiceStatusColor1", L"Labe
 
 constexpr const wchar_t* kInfoFolder = L"\\ServicePage\\right\\ServiceInfo\\";
 
-std::wstring InfoImage(const wchar_t* file) { return std::wstring(kInfoFolder) + file; }
+std::wstring InfoImage(const wchar_t* file) {
+  return std::wstring(kInfoFolder) + file;
+}
 
 // The one device-list page whose state the automation reports.
 CServiceStatusUI* g_automationPage = nullptr;
 
-QString Utf8(const std::string& ansi) { return QString::fromStdString(AnsiToUtf8(ansi)); }
+QString Utf8(const std::string& ansi) {
+  return QString::fromStdString(AnsiToUtf8(ansi));
+}
 QString Text(DuiLib::CControlUI* control) {
   return control ? QString::fromStdWString(control->GetText()) : QString();
 }
@@ -63,7 +68,8 @@ std::wstring StatusText(const PadInfo& pad) {
 }
 
 int PageCountFor(size_t padCount) {
-  return static_cast<int>(padCount / CServiceStatusUI::kSlotCount + (padCount % CServiceStatusUI::kSlotCount ? 1 : 0));
+  return static_cast<int>(padCount / CServiceStatusUI::kSlotCount +
+                          (padCount % CServiceStatusUI::kSlotCount ? 1 : 0));
 }
 
 }  // namespace device_rules
@@ -267,7 +273,9 @@ DuiLib::LRESULT CServiceStatusUI::PageCommand(uint32_t subCode, DuiLib::LPARAM l
   return DuiLib::SendMessage(m_pm.GetPaintWindow(), UWM_PAGE_COMMAND, subCode, lParam);
 }
 
-DuiLib::HWND CServiceStatusUI::BoxOwner(DuiLib::HWND mainWnd) const { return mainWnd ? mainWnd : m_pm.GetPaintWindow(); }
+DuiLib::HWND CServiceStatusUI::BoxOwner(DuiLib::HWND mainWnd) const {
+  return mainWnd ? mainWnd : m_pm.GetPaintWindow();
+}
 
 const DeviceSlot* CServiceStatusUI::SelectedDevice() const {
   if (m_selected < 0 || m_selected >= kSlotCount) return nullptr;
@@ -284,7 +292,8 @@ void CServiceStatusUI::RegisterAutomation() {
       o["used"] = slot.used;
       o["padCode"] = Utf8(slot.pad.padCode);
       o["text"] = Text(slot.tile);
-      o["statusImage"] = slot.statusLabel ? QString::fromStdWString(slot.statusLabel->GetBkImage()) : QString();
+      o["statusImage"] =
+          slot.statusLabel ? QString::fromStdWString(slot.statusLabel->GetBkImage()) : QString();
       o["tooltip"] = slot.tile ? QString::fromStdWString(slot.tile->GetToolTip()) : QString();
       slotList.append(o);
     }

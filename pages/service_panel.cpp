@@ -13,7 +13,8 @@
 namespace zv::pages {
 namespace {
 
-const wchar_t* const kFlickerImages[] = {L"ShowNotice\\notice_flickered_1.png", L"ShowNotice\\notice_flickered_2.png",
+const wchar_t* const kFlickerImages[] = {L"ShowNotice\\notice_flickered_1.png",
+                                         L"ShowNotice\\notice_flickered_2.png",
                                          L"ShowNotice\\notice_flickered_3.png"};
 constexpr const wchar_t* kNoticeSteadyImage = L"ShowNotice\\notice_normal.png";
 
@@ -33,11 +34,13 @@ const PageEntry kRightPages[] = {
     {L"AddServiceWindow", L"ServicePage\\right\\ApplyService\\ApplyDevice.xml", Make<CApplyServiceUI>},
     {L"ServiceStatusWindow", L"ServicePage\\right\\ServiceInfo\\ServiceStatus.xml", Make<CServiceStatusUI>},
     {L"BindMobileWindow", L"ServicePage\\right\\BindMobile\\BindMobile.xml", Make<CBindMobileUI>},
-    {L"FaultFeedbackWindow", L"ServicePage\\right\\FaultFeedback\\FaultFeedback.xml", Make<CFaultFeedbackPageUI>},
+    {L"FaultFeedbackWindow", L"ServicePage\\right\\FaultFeedback\\FaultFeedback.xml",
+     Make<CFaultFeedbackPageUI>},
     {L"ChargeWindow", L"ServicePage\\right\\ChargePage\\ChargePage.xml", Make<CChargePageUI>},
     {L"OrderInfoWindow", L"ServicePage\\right\\OrderInfo\\OrderInfo.xml", Make<COrderInfoPageUI>},
     {L"ExChangeRBCWindow", L"ServicePage\\right\\ChargePage\\ExCharge_RBC.xml", Make<CExChangePageUI>},
-    {L"AgreeServiceWindow", L"ServicePage\\right\\ApplyService\\AgreenService.xml", Make<CAgreeServicePageUI>},
+    {L"AgreeServiceWindow", L"ServicePage\\right\\ApplyService\\AgreenService.xml",
+     Make<CAgreeServicePageUI>},
 };
 
 template <class T>

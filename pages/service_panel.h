@@ -17,7 +17,9 @@ class CPaintManagerUI;
 
 namespace zv::pages {
 
-class CServiceUI : public DuiLib::CContainerUI, public DuiLib::IDialogBuilderCallback, public zv::ui::IServicePanel {
+class CServiceUI : public DuiLib::CContainerUI,
+                   public DuiLib::IDialogBuilderCallback,
+                   public zv::ui::IServicePanel {
  public:
   CServiceUI(const std::wstring& layout, const std::wstring& name, DuiLib::CPaintManagerUI& manager);
   ~CServiceUI() override = default;

@@ -31,7 +31,8 @@ TEST_F(DeviceListSimTest, NoDevicesShowsFourEmptyTilesThatLeadToTheApplyPage) {
     EXPECT_EQ(list->Slot(i).statusLabel->GetBkImage(), L"offline.png");
   }
   EXPECT_FALSE(Arrow(L"Button_LeftPage")->IsEnabled());
-  EXPECT_EQ(Arrow(L"Button_LeftPage")->GetNormalImage(), L"\\ServicePage\\right\\ServiceInfo\\Arrow-left-grey.png");
+  EXPECT_EQ(Arrow(L"Button_LeftPage")->GetNormalImage(),
+            L"\\ServicePage\\right\\ServiceInfo\\Arrow-left-grey.png");
   // With no page at all the right arrow stays usable; its empty page folds back to 0.
   EXPECT_TRUE(Arrow(L"Button_RightPage")->IsEnabled());
   EXPECT_EQ(Arrow(L"Button_RightPage")->GetNormalImage(), L"Arrow-Right.png");

@@ -44,10 +44,10 @@ TEST_F(DeviceSlotsTest, StatusImagesAndTextsFollowStatusTimeAndRedemption) {
     const wchar_t* text;
   };
   const Case cases[] = {
-      {1, 60, "1", L"online.png", L"在线"},         {1, 0, "1", L"nomoney.png", L"控制时间不足"},
-      {1, 60, "0", L"nomoney.png", L"设备已到期"},  {2, 60, "1", L"online.png", L"在线"},
-      {2, 0, "1", L"online.png", L"控制时间不足"},  {2, 60, "0", L"online.png", L"设备已到期"},
-      {0, 60, "1", L"offline.png", L"离线"},        {3, 60, "1", L"nomoney.png", L""},
+      {1, 60, "1", L"online.png", L"在线"},        {1, 0, "1", L"nomoney.png", L"控制时间不足"},
+      {1, 60, "0", L"nomoney.png", L"设备已到期"}, {2, 60, "1", L"online.png", L"在线"},
+      {2, 0, "1", L"online.png", L"控制时间不足"}, {2, 60, "0", L"online.png", L"设备已到期"},
+      {0, 60, "1", L"offline.png", L"离线"},       {3, 60, "1", L"nomoney.png", L""},
   };
   for (const Case& c : cases) {
     ShowPads({Pad("P", c.status, "0", c.seconds, c.recovery)});
@@ -66,8 +66,8 @@ TEST_F(DeviceSlotsTest, AnUnknownStatusKeepsTheImageItHad) {
 }
 
 TEST_F(DeviceSlotsTest, ControlTimeShowsWholeMinutes) {
-  const std::pair<int32_t, const wchar_t*> cases[] = {{59, L"1分"}, {60, L"1分"},  {119, L"1分"},
-                                                      {120, L"2分"}, {0, L"0分"}, {-30, L"0分"}};
+  const std::pair<int32_t, const wchar_t*> cases[] = {{59, L"1分"},  {60, L"1分"}, {119, L"1分"},
+                                                      {120, L"2分"}, {0, L"0分"},  {-30, L"0分"}};
   for (const auto& [seconds, text] : cases) {
     ShowPads({Pad("P", 1, "0", seconds)});
     host->List()->SelectSlot(0);
@@ -105,13 +105,16 @@ TEST_F(DeviceSlotsTest, TilesTakeTheImagesOfTheirGrade) {
     return tile ? tile->GetNormalImage() + L"|" + tile->GetSelectedImage() + L"|" + tile->GetHotImage() : L"";
   };
   EXPECT_EQ(image(L"Option_Service1"),
-            L"\\ServicePage\\right\\ServiceInfo\\service_nochoose.png|\\ServicePage\\right\\ServiceInfo\\service_choosed."
+            L"\\ServicePage\\right\\ServiceInfo\\service_nochoose.png|"
+            L"\\ServicePage\\right\\ServiceInfo\\service_choosed."
             L"png|\\ServicePage\\right\\ServiceInfo\\service_focused.png");
   EXPECT_EQ(image(L"Option_Service2"),
-            L"\\ServicePage\\right\\ServiceInfo\\vipdevice_nochoose.png|\\ServicePage\\right\\ServiceInfo\\vipdevice_"
+            L"\\ServicePage\\right\\ServiceInfo\\vipdevice_nochoose.png|"
+            L"\\ServicePage\\right\\ServiceInfo\\vipdevice_"
             L"choosed.png|\\ServicePage\\right\\ServiceInfo\\vipdevice_focused.png");
   EXPECT_EQ(image(L"Option_Service3"),
-            L"\\ServicePage\\right\\ServiceInfo\\emptyservice_nochoose.png|\\ServicePage\\right\\ServiceInfo\\emptyservice_"
+            L"\\ServicePage\\right\\ServiceInfo\\emptyservice_nochoose.png|"
+            L"\\ServicePage\\right\\ServiceInfo\\emptyservice_"
             L"choosed.png|\\ServicePage\\right\\ServiceInfo\\emptyservice_focused.png");
   EXPECT_TRUE(host->Find(L"Option_ServiceStatus2")->IsEnabled());
   EXPECT_FALSE(host->Find(L"Option_ServiceStatus3")->IsEnabled());

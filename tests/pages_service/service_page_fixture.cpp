@@ -43,7 +43,8 @@ class PagesEnvironment : public ::testing::Environment {
     // QSettings reads the folder once, before its first use.
     setenv("XDG_CONFIG_HOME", QFile::encodeName(g_configDir->path()).constData(), 1);
     m_app = new QApplication(g_argc, g_argv);
-    g_backend = std::make_unique<CQtSettingsBackend>(QStringLiteral("ZelvanePlayer"), QStringLiteral("pages_service_tests"));
+    g_backend = std::make_unique<CQtSettingsBackend>(QStringLiteral("ZelvanePlayer"),
+                                                     QStringLiteral("pages_service_tests"));
     CSettings::SetBackend(g_backend.get());
   }
   void TearDown() override {
@@ -59,24 +60,30 @@ class PagesEnvironment : public ::testing::Environment {
   QApplication* m_app = nullptr;
 };
 
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new PagesEnvironment);
+[[maybe_unused]] ::testing::Environment* const g_env =
+    ::testing::AddGlobalTestEnvironment(new PagesEnvironment);
 
 std::unique_ptr<sim::test::CSimProcess> g_sim;
 std::unique_ptr<sim::test::CSimClient> g_admin;
 std::string g_previousDir;
 
 void Mouse(QWidget* w, QEvent::Type type, QPoint p) {
-  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-  QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                held, Qt::NoModifier);
+  const Qt::MouseButtons held =
+      type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)),
+                type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
   QCoreApplication::sendEvent(w, &e);
 }
 
 }  // namespace
 
-std::string Utf8(const std::wstring& text) { return QString::fromStdWString(text).toStdString(); }
+std::string Utf8(const std::wstring& text) {
+  return QString::fromStdWString(text).toStdString();
+}
 
-std::string SettingsFolder() { return g_configDir ? g_configDir->path().toStdString() : std::string(); }
+std::string SettingsFolder() {
+  return g_configDir ? g_configDir->path().toStdString() : std::string();
+}
 
 bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
   QElapsedTimer t;
@@ -111,7 +118,9 @@ std::wstring CPanelHost::GetSkinFolder() {
   return QString::fromStdString(sim::test::SourceDir() + "/skin/resource/").toStdWString();
 }
 
-std::wstring CPanelHost::GetSkinFile() { return L"<Window size=\"960,660\"><ServiceWindow/></Window>"; }
+std::wstring CPanelHost::GetSkinFile() {
+  return L"<Window size=\"960,660\"><ServiceWindow/></Window>";
+}
 
 DuiLib::CControlUI* CPanelHost::CreateControl(const wchar_t* cls) {
   if (std::wstring(cls) != L"ServiceWindow") return nullptr;
@@ -133,14 +142,16 @@ void CPanelHost::Notify(DuiLib::TNotifyUI& msg) {
   if (m_list) m_list->Notify(msg, GetHWND());
 }
 
-DuiLib::LRESULT CPanelHost::HandleCustomMessage(DuiLib::UINT m, DuiLib::WPARAM w, DuiLib::LPARAM l, bool& handled) {
+DuiLib::LRESULT CPanelHost::HandleCustomMessage(DuiLib::UINT m, DuiLib::WPARAM w, DuiLib::LPARAM l,
+                                                bool& handled) {
   handled = false;
   if (m != UWM_PAGE_COMMAND) return 0;
   handled = true;
   Command command;
   command.sub = static_cast<uint32_t>(w);
   command.lParam = l;
-  if ((w == PAGE_CMD_RECHARGE || w == PAGE_CMD_EXCHANGE) && l != 0) command.text = reinterpret_cast<const char*>(l);
+  if ((w == PAGE_CMD_RECHARGE || w == PAGE_CMD_EXCHANGE) && l != 0)
+    command.text = reinterpret_cast<const char*>(l);
   commands.push_back(command);
   log.push_back("cmd:" + std::to_string(w));
   return 0;
@@ -212,7 +223,9 @@ void CPagesSim::Stop() {
   g_sim.reset();
 }
 
-sim::test::CSimProcess* CPagesSim::Process() { return g_sim.get(); }
+sim::test::CSimProcess* CPagesSim::Process() {
+  return g_sim.get();
+}
 
 bool CPagesSim::SignIn(const std::string& userName) {
   ApiRequest request;
@@ -257,8 +270,8 @@ void PanelTest::ShowPads(const std::vector<PadInfo>& pads) {
   host->List()->UpdateArrows();
 }
 
-PadInfo PanelTest::Pad(const std::string& code, int32_t status, const std::string& grade, int32_t controlSeconds,
-                       const std::string& recovery) {
+PadInfo PanelTest::Pad(const std::string& code, int32_t status, const std::string& grade,
+                       int32_t controlSeconds, const std::string& recovery) {
   PadInfo pad;
   pad.padCode = code;
   pad.padName = "name-" + code;
@@ -275,10 +288,13 @@ PadInfo PanelTest::Pad(const std::string& code, int32_t status, const std::strin
 std::string SimPageTest::startError;
 
 void SimPageTest::SetUpTestSuite() {
-  if (!CPagesSim::Start("device_scenario.json", startError) && startError.empty()) startError = "sim start failed";
+  if (!CPagesSim::Start("device_scenario.json", startError) && startError.empty())
+    startError = "sim start failed";
 }
 
-void SimPageTest::TearDownTestSuite() { CPagesSim::Stop(); }
+void SimPageTest::TearDownTestSuite() {
+  CPagesSim::Stop();
+}
 
 void SimPageTest::SetUp() {
   ASSERT_TRUE(startError.empty()) << startError;

@@ -51,7 +51,8 @@ class CPanelHost : public DuiLib::WindowImplBase {
   std::wstring GetSkinFolder() override;
   std::wstring GetSkinFile() override;
   const wchar_t* GetWindowClassName() const override { return L"PanelHost"; }
-  DuiLib::LRESULT HandleCustomMessage(DuiLib::UINT m, DuiLib::WPARAM w, DuiLib::LPARAM l, bool& handled) override;
+  DuiLib::LRESULT HandleCustomMessage(DuiLib::UINT m, DuiLib::WPARAM w, DuiLib::LPARAM l,
+                                      bool& handled) override;
   void OnFinalMessage(DuiLib::HWND) override;
 
  private:
@@ -71,7 +72,8 @@ class CPagesSim {
   static sim::test::CSimProcess* Process();
   // Signs the process-wide account model in as the user (password "123456").
   static bool SignIn(const std::string& userName);
-  static Json::Value Admin(const std::string& route, const Json::Value& body = Json::Value(Json::objectValue));
+  static Json::Value Admin(const std::string& route,
+                           const Json::Value& body = Json::Value(Json::objectValue));
 };
 
 // A fresh account area in its window for every test, on an emptied account model.

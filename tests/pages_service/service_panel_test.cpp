@@ -16,9 +16,9 @@ TEST_F(ServicePanelTest, FactoryBuildsTheEightRightHandPagesInTabOrder) {
   auto* tabs = dynamic_cast<DuiLib::CTabLayoutUI*>(host->Find(L"switch"));
   ASSERT_NE(tabs, nullptr);
   ASSERT_EQ(tabs->GetCount(), 8);
-  const wchar_t* names[] = {L"AddServiceWindow", L"ServiceStatusWindow", L"BindMobileWindow",
-                            L"FaultFeedbackWindow", L"ChargeWindow", L"OrderInfoWindow",
-                            L"ExChangeRBCWindow", L"AgreeServiceWindow"};
+  const wchar_t* names[] = {L"AddServiceWindow",    L"ServiceStatusWindow", L"BindMobileWindow",
+                            L"FaultFeedbackWindow", L"ChargeWindow",        L"OrderInfoWindow",
+                            L"ExChangeRBCWindow",   L"AgreeServiceWindow"};
   for (int i = 0; i < 8; ++i) EXPECT_EQ(tabs->GetItemAt(i)->GetName(), names[i]) << i;
   EXPECT_NE(dynamic_cast<ui::IApplyPage*>(tabs->GetItemAt(0)), nullptr);
   EXPECT_NE(dynamic_cast<ui::IDeviceListPage*>(tabs->GetItemAt(1)), nullptr);
@@ -68,8 +68,9 @@ TEST_F(ServicePanelTest, NoticeButtonCyclesThroughTheFlickerImagesAndComesToRest
     host->Panel()->FlickerNotice();
     seen.push_back(notice->GetBkImage());
   }
-  EXPECT_EQ(seen, std::vector<std::wstring>({L"ShowNotice\\notice_flickered_2.png", L"ShowNotice\\notice_flickered_3.png",
-                                             L"ShowNotice\\notice_flickered_1.png", L"ShowNotice\\notice_flickered_2.png"}));
+  EXPECT_EQ(seen, std::vector<std::wstring>(
+                      {L"ShowNotice\\notice_flickered_2.png", L"ShowNotice\\notice_flickered_3.png",
+                       L"ShowNotice\\notice_flickered_1.png", L"ShowNotice\\notice_flickered_2.png"}));
   host->Panel()->StopNoticeFlicker();
   EXPECT_EQ(notice->GetBkImage(), L"ShowNotice\\notice_normal.png");
 }
