@@ -57,6 +57,9 @@ class LoginEnvironment : public ::testing::Environment {
     m_backend = std::make_unique<CQtSettingsBackend>(QStringLiteral("ZelvaneLoginTest"),
                                                      QStringLiteral("ZelvanePlayer"));
     CSettings::SetBackend(m_backend.get());
+    // The main frame finds its skin folder below the instance path.
+    DuiLib::CPaintManagerUI::SetInstancePath(
+        QString::fromStdString(zv::sim::test::SourceDir() + "/").toStdWString());
     DuiLib::CPaintManagerUI::SetResourcePath(
         QString::fromStdString(zv::sim::test::SourceDir() + "/skin/resource/").toStdWString());
     for (const char* scheme : {"http", "https"}) QDesktopServices::setUrlHandler(scheme, &Urls(), "Open");
