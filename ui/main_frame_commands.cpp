@@ -16,7 +16,9 @@ using DuiLib::WPARAM;
 
 namespace {
 
-std::string TextOf(const char* text) { return text ? std::string(text) : std::string(); }
+std::string TextOf(const char* text) {
+  return text ? std::string(text) : std::string();
+}
 
 }  // namespace
 

@@ -109,8 +109,8 @@ bool CMainFramePage::HandleAppEvent(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnVideoFrame(wParam, lParam);
       return true;
     case zv::UWM_LOW_BANDWIDTH:
-      m_tray.ShowTrayBalloon(L"您的带宽不足，这可能会影响您的画质效果！", L"Zelvane", zv::CSystemTray::NIIF_WARNING,
-                             kBalloonSeconds);
+      m_tray.ShowTrayBalloon(L"您的带宽不足，这可能会影响您的画质效果！", L"Zelvane",
+                             zv::CSystemTray::NIIF_WARNING, kBalloonSeconds);
       return true;
     case zv::UWM_STREAM_ENDED:
       if (m_inSession) zv::CControlClient::Instance().RestartStream();
@@ -252,7 +252,8 @@ void CMainFramePage::OnVideoFrame(WPARAM wParam, LPARAM) {
 
 void CMainFramePage::OnQualityChanged(WPARAM wParam) {
   UpdateQualityLabel();
-  const std::wstring text = L"正在为您更改画面质量，当前画质为" + zv::GetQualityName(static_cast<int32_t>(wParam));
+  const std::wstring text =
+      L"正在为您更改画面质量，当前画质为" + zv::GetQualityName(static_cast<int32_t>(wParam));
   m_tray.ShowTrayBalloon(text, L"Zelvane", zv::CSystemTray::NIIF_INFO, kBalloonSeconds);
 }
 

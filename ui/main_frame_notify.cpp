@@ -24,7 +24,8 @@ struct RouteGroup {
 std::vector<std::wstring> DeviceSlotNames() {
   std::vector<std::wstring> names;
   for (int slot = 1; slot <= 4; ++slot)
-    for (const wchar_t* base : {L"Option_Service", L"Option_ServiceStatus", L"Label_ServiceStatusColor", L"Option_Quality"})
+    for (const wchar_t* base :
+         {L"Option_Service", L"Option_ServiceStatus", L"Label_ServiceStatusColor", L"Option_Quality"})
       names.push_back(base + std::to_wstring(slot));
   return names;
 }
@@ -38,14 +39,14 @@ const std::vector<RouteGroup>& RouteTable() {
         L"Button_Register", L"Button_ForgetPsw", L"Button_QQ"}},
       {Receiver::LeftPanel,
        false,
-       {L"Button_AddMoney", L"Button_AddService", L"Button_Contact", L"Button_Notice", L"Button_SwitchAccount",
-        L"Button_Service_QQ", L"Button_OrderList", L"Button_DailyAttendance"}},
+       {L"Button_AddMoney", L"Button_AddService", L"Button_Contact", L"Button_Notice",
+        L"Button_SwitchAccount", L"Button_Service_QQ", L"Button_OrderList", L"Button_DailyAttendance"}},
       {Receiver::Apply, true, {L"Button_NormalDevice", L"Button_VIPDevice"}},
       {Receiver::DeviceList, true, DeviceSlotNames()},
       {Receiver::DeviceList,
        true,
-       {L"Button_RightPage", L"Button_LeftPage", L"Button_List_Close", L"Button_RefreshService", L"Button_ListItem",
-        L"Button_Charge", L"Button_ExChange", L"Option_AutoQuality"}},
+       {L"Button_RightPage", L"Button_LeftPage", L"Button_List_Close", L"Button_RefreshService",
+        L"Button_ListItem", L"Button_Charge", L"Button_ExChange", L"Option_AutoQuality"}},
       {Receiver::Fault,
        false,
        {L"Option_Fault_Apply", L"Option_Fault_Info", L"Fault_List_Container", L"Button_Tab_Fault",

@@ -58,9 +58,13 @@ CMainFramePage::~CMainFramePage() {
   UnregisterStateFields();
 }
 
-std::wstring CMainFramePage::GetEventText(uint32_t event) { return zv::GetEventText(event); }
+std::wstring CMainFramePage::GetEventText(uint32_t event) {
+  return zv::GetEventText(event);
+}
 
-CControlUI* CMainFramePage::Find(const wchar_t* name) const { return m_PaintManager.FindControl(name); }
+CControlUI* CMainFramePage::Find(const wchar_t* name) const {
+  return m_PaintManager.FindControl(name);
+}
 
 DuiLib::CTabLayoutUI* CMainFramePage::FindTab(const wchar_t* name) const {
   CControlUI* c = Find(name);
@@ -77,7 +81,9 @@ int CMainFramePage::AccountTab() const {
   return tab ? tab->GetCurSel() : -1;
 }
 
-bool CMainFramePage::LoginSucceeded() const { return m_loginPage && m_loginPage->GetRequest().resultCode == 0; }
+bool CMainFramePage::LoginSucceeded() const {
+  return m_loginPage && m_loginPage->GetRequest().resultCode == 0;
+}
 
 void CMainFramePage::StopDeviceConnections() {
   zv::CStreamPlayer::Instance().Stop();

@@ -82,7 +82,8 @@ class CMainFramePage : public DuiLib::WindowImplBase {
   std::wstring GetSkinFile() override { return L"ZelvanePlayUI.xml"; }
   DuiLib::UILIB_RESOURCETYPE GetResourceType() const override { return DuiLib::UILIB_FILE; }
   std::wstring GetZIPFileName() const override { return L"resource.zip"; }
-  DuiLib::LRESULT OnClose(DuiLib::UINT msg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam, bool& handled) override;
+  DuiLib::LRESULT OnClose(DuiLib::UINT msg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam,
+                          bool& handled) override;
   DuiLib::LRESULT OnNcActivate(DuiLib::UINT msg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam,
                                bool& handled) override;
   void OnFinalMessage(DuiLib::HWND hWnd) override;

@@ -7,9 +7,9 @@
 #include "app/events.h"
 #include "player/stream_player.h"
 #include "tests/ui_frame/frame_fixture.h"
-#include "ui/notice_manager.h"
 #include "toolkit/ui_button.h"
 #include "ui/child_page.h"
+#include "ui/notice_manager.h"
 
 namespace zvtest {
 namespace {
@@ -48,9 +48,11 @@ TEST_F(FrameTest, SessionFailureEventsEndTheSessionShowTheListThenTheirText) {
     SCOPED_TRACE(std::to_string(c.event));
     OpenDevice();
     m_journal.Clear();
-    std::vector<BoxSeen> boxes = WithBoxes(m_frame, m_journal, [&] { EXPECT_EQ(Send(c.event), 0); }, [] {
-      return std::string(zv::CStreamPlayer::Instance().IsRunning() ? "stream running" : "stream stopped");
-    });
+    std::vector<BoxSeen> boxes = WithBoxes(
+        m_frame, m_journal, [&] { EXPECT_EQ(Send(c.event), 0); },
+        [] {
+          return std::string(zv::CStreamPlayer::Instance().IsRunning() ? "stream running" : "stream stopped");
+        });
     ASSERT_EQ(boxes.size(), 1u);
     const BoxSeen& seen = boxes[0];
     EXPECT_EQ(seen.box.text, c.text);
@@ -92,7 +94,8 @@ TEST_F(FrameTest, StreamEventsSelectThePlayerAndTheWaitingPage) {
 }
 
 TEST_F(FrameTest, StreamEndedWithoutASessionDoesNothing) {
-  std::vector<BoxSeen> boxes = WithBoxes(m_frame, m_journal, [&] { EXPECT_EQ(Send(zv::UWM_STREAM_ENDED), 0); });
+  std::vector<BoxSeen> boxes =
+      WithBoxes(m_frame, m_journal, [&] { EXPECT_EQ(Send(zv::UWM_STREAM_ENDED), 0); });
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(m_frame->InSession(), 0);
   EXPECT_EQ(m_frame->LoginTab(), 0);
@@ -210,13 +213,21 @@ TEST_F(FrameTest, AccountPageCommandsSelectTheirTabAndLoadThePage) {
   zv::CAppContext::Instance().orderList.push_back(order);
   const CommandCase cases[] = {
       {zv::PAGE_CMD_FAULT_FEEDBACK, nullptr, 3, {"panel.RefreshBeans", "fault.LoadData"}, {}},
-      {zv::PAGE_CMD_RECHARGE, "PAD-1", 4, {"panel.RefreshBeans", "charge.SetRenewal(1,PAD-1)", "charge.Load"}, {}},
+      {zv::PAGE_CMD_RECHARGE,
+       "PAD-1",
+       4,
+       {"panel.RefreshBeans", "charge.SetRenewal(1,PAD-1)", "charge.Load"},
+       {}},
       {zv::PAGE_CMD_RECHARGE, "", 4, {"panel.RefreshBeans", "charge.SetRenewal(0,)", "charge.Load"}, {}},
       {zv::PAGE_CMD_RECHARGE, nullptr, 4, {"panel.RefreshBeans", "charge.SetRenewal(0,)", "charge.Load"}, {}},
       {zv::PAGE_CMD_PAY_ORDER, "ORD-7", 4, {"panel.RefreshBeans", "charge.PayOrder(ORD-7)"}, {}},
       {zv::PAGE_CMD_PAY_ORDER, "ORD-404", 4, {"panel.RefreshBeans"}, {"charge.PayOrder(ORD-404)"}},
       {zv::PAGE_CMD_ORDERS, nullptr, 5, {"panel.RefreshBeans", "orders.Load"}, {}},
-      {zv::PAGE_CMD_EXCHANGE, "PAD-2", 6, {"panel.RefreshBeans", "exchange.SetPadCode(PAD-2)", "exchange.Load"}, {}},
+      {zv::PAGE_CMD_EXCHANGE,
+       "PAD-2",
+       6,
+       {"panel.RefreshBeans", "exchange.SetPadCode(PAD-2)", "exchange.Load"},
+       {}},
   };
   for (const CommandCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.sub) + " " + (c.text ? c.text : "null"));
@@ -272,7 +283,8 @@ TEST_F(FrameTest, LoginResultPathsOfTheFrame) {
   EXPECT_TRUE(m_journal.Has("login.SetLoginResult(7,bad)"));
   EXPECT_FALSE(m_journal.Has("login.SetLoginButtonEnabled(1)"));
 
-  std::vector<BoxSeen> boxes = WithBoxes(m_frame, m_journal, [&] { Send(zv::WM_TIMER, zv::TIMER_LOGIN_MIN_WAIT); });
+  std::vector<BoxSeen> boxes =
+      WithBoxes(m_frame, m_journal, [&] { Send(zv::WM_TIMER, zv::TIMER_LOGIN_MIN_WAIT); });
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].box.text, L"登录失败!bad");
   EXPECT_EQ(boxes[0].box.caption, L"提示");
@@ -284,7 +296,8 @@ TEST_F(FrameTest, LoginResultPathsOfTheFrame) {
   m_journal.Clear();
   done.resultCode = 4;
   m_factory->login->waiting = 0;
-  boxes = WithBoxes(m_frame, m_journal, [&] { Send(zv::UWM_LOGIN_DONE, reinterpret_cast<uintptr_t>(&done)); });
+  boxes =
+      WithBoxes(m_frame, m_journal, [&] { Send(zv::UWM_LOGIN_DONE, reinterpret_cast<uintptr_t>(&done)); });
   EXPECT_TRUE(boxes.empty());
   EXPECT_TRUE(m_journal.Has("login.ShowBindMobileWindow(5)"));
   EXPECT_EQ(m_frame->LoggedIn(), 0);

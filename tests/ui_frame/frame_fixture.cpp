@@ -25,7 +25,8 @@ class QtEnvironment : public ::testing::Environment {
   void SetUp() override {
     m_app = new QApplication(g_argc, g_argv);
     const char* source = std::getenv("ZELVANE_SOURCE_DIR");
-    DuiLib::CPaintManagerUI::SetInstancePath(QString::fromUtf8(source ? source : ZV_SOURCE_DIR).toStdWString() + L"/");
+    DuiLib::CPaintManagerUI::SetInstancePath(
+        QString::fromUtf8(source ? source : ZV_SOURCE_DIR).toStdWString() + L"/");
   }
   void TearDown() override {
     delete m_app;
@@ -60,7 +61,8 @@ void Pump(int ms) {
   }
 }
 
-std::vector<BoxSeen> WithBoxes(zv::ui::CMainFramePage* frame, Journal& journal, const std::function<void()>& action,
+std::vector<BoxSeen> WithBoxes(zv::ui::CMainFramePage* frame, Journal& journal,
+                               const std::function<void()>& action,
                                const std::function<std::string()>& probe) {
   std::vector<BoxSeen> seen;
   QTimer timer;
@@ -111,7 +113,9 @@ intptr_t FrameTest::Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   return m_frame->SendMessage(message, wParam, lParam);
 }
 
-void FrameTest::LoginSucceeded() { m_factory->login->request.resultCode = 0; }
+void FrameTest::LoginSucceeded() {
+  m_factory->login->request.resultCode = 0;
+}
 
 void FrameTest::LogIn() {
   m_factory->login->request.resultCode = 0;
@@ -126,7 +130,9 @@ void FrameTest::OpenDevice() {
   ASSERT_EQ(m_frame->LoginTab(), 2);
 }
 
-DuiLib::CControlUI* FrameTest::Find(const wchar_t* name) { return m_frame->GetPaintManager().FindControl(name); }
+DuiLib::CControlUI* FrameTest::Find(const wchar_t* name) {
+  return m_frame->GetPaintManager().FindControl(name);
+}
 
 void FrameTest::Click(const std::wstring& name, const std::wstring& kind) {
   DuiLib::CControlUI* control = Find(name.c_str());

@@ -32,7 +32,8 @@ struct BoxSeen {
 
 // Runs action; every box that opens meanwhile is noted (probe adds its own finding) and
 // answered with OK.
-std::vector<BoxSeen> WithBoxes(zv::ui::CMainFramePage* frame, Journal& journal, const std::function<void()>& action,
+std::vector<BoxSeen> WithBoxes(zv::ui::CMainFramePage* frame, Journal& journal,
+                               const std::function<void()>& action,
                                const std::function<std::string()>& probe = nullptr);
 
 class FrameTest : public ::testing::Test {

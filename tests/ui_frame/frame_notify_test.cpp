@@ -1,6 +1,7 @@
 // The frame's notification routing, its own controls (quality menu, window buttons),
 // keys and the tray, through the real frame and the main skin.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QJsonArray>
@@ -8,7 +9,6 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QPixmap>
-#include <unistd.h>
 
 #include "api/app_context.h"
 #include "app/events.h"
@@ -81,7 +81,8 @@ TEST_F(FrameTest, NotificationsReachThePageOwningTheSender) {
       SCOPED_TRACE(Narrow(c.sender) + " " + Narrow(kind));
       m_journal.Clear();
       Click(c.sender, kind);
-      const std::string expected = c.receiver ? std::string(c.receiver) + ".Notify(" + Narrow(c.sender) + ")" : "";
+      const std::string expected =
+          c.receiver ? std::string(c.receiver) + ".Notify(" + Narrow(c.sender) + ")" : "";
       if (c.receiver)
         EXPECT_EQ(m_journal.entries, std::vector<std::string>{expected});
       else
@@ -157,7 +158,8 @@ TEST_F(FrameTest, QualityLabelShowsNetworkAndQualityDuringASession) {
       {0, 0, 0, false, nullptr, nullptr},
   };
   for (const LabelCase& c : cases) {
-    SCOPED_TRACE(std::to_string(c.network) + "/" + std::to_string(c.quality) + "/" + std::to_string(c.inSession));
+    SCOPED_TRACE(std::to_string(c.network) + "/" + std::to_string(c.quality) + "/" +
+                 std::to_string(c.inSession));
     zv::CAppContext::Instance().networkLevel = c.network;
     zv::CAppContext::Instance().qualityLevel = c.quality;
     if (c.inSession)
@@ -192,8 +194,10 @@ TEST_F(FrameTest, MoreButtonLooksFollowTheSessionAndAutomaticQuality) {
     const wchar_t* normal;
     const wchar_t* pushed;
   } cases[] = {
-      {1, 0, true, L"\\VideoSpeedShow\\VideoSettingButton.png", L"\\VideoSpeedShow\\VideoSettingButton_Active.png"},
-      {1, 1, false, L"\\VideoSpeedShow\\VideoSettingButton.png", L"\\VideoSpeedShow\\VideoSettingButton_Active.png"},
+      {1, 0, true, L"\\VideoSpeedShow\\VideoSettingButton.png",
+       L"\\VideoSpeedShow\\VideoSettingButton_Active.png"},
+      {1, 1, false, L"\\VideoSpeedShow\\VideoSettingButton.png",
+       L"\\VideoSpeedShow\\VideoSettingButton_Active.png"},
       {0, 1, false, L"morebutton.png", L"morebutton_choose.png"},  // out of a session the enabled state stays
   };
   for (const Case& c : cases) {
@@ -322,7 +326,8 @@ TEST_F(FrameTest, AutomationStateReportsTheFrameTheModelAndTheBalloons) {
   EXPECT_EQ(modelState["currentPadCode"].toString(), QString("PAD-1"));
   const QJsonArray balloons = state["balloons"].toArray();
   ASSERT_EQ(balloons.size(), 1);
-  EXPECT_EQ(balloons[0].toObject()["text"].toString(), QString::fromStdWString(L"正在为您更改画面质量，当前画质为高速"));
+  EXPECT_EQ(balloons[0].toObject()["text"].toString(),
+            QString::fromStdWString(L"正在为您更改画面质量，当前画质为高速"));
   EXPECT_EQ(balloons[0].toObject()["timeout"].toInt(), 10000);
 
   // A closed frame leaves no fields that would read it.

@@ -17,8 +17,10 @@ namespace zvtest {
 namespace {
 
 TEST(FramePagesTest, RealPagesStandInTheirTabsAndTheWindowIsDrawn) {
-  auto* frame = new zv::ui::CMainFramePage(&zv::pages::PageFactory(), std::make_unique<CTestTray>(std::make_shared<TrayState>()));
-  DuiLib::HWND hwnd = frame->Create(nullptr, L"ZelvanePlayer", DuiLib::WS_POPUP | DuiLib::WS_VISIBLE, 0, 0, 0, 0, 0);
+  auto* frame = new zv::ui::CMainFramePage(&zv::pages::PageFactory(),
+                                           std::make_unique<CTestTray>(std::make_shared<TrayState>()));
+  DuiLib::HWND hwnd =
+      frame->Create(nullptr, L"ZelvanePlayer", DuiLib::WS_POPUP | DuiLib::WS_VISIBLE, 0, 0, 0, 0, 0);
   ASSERT_NE(hwnd, nullptr);
   ASSERT_TRUE(PumpUntil([&] { return frame->LoginTab() == 0; }));
   Pump(200);
@@ -26,7 +28,8 @@ TEST(FramePagesTest, RealPagesStandInTheirTabsAndTheWindowIsDrawn) {
   EXPECT_EQ(hwnd->height(), 700);
 
   DuiLib::CPaintManagerUI& pm = frame->GetPaintManager();
-  auto* tabs = static_cast<DuiLib::CContainerUI*>(pm.FindControl(L"switch_Login")->GetInterface(L"Container"));
+  auto* tabs =
+      static_cast<DuiLib::CContainerUI*>(pm.FindControl(L"switch_Login")->GetInterface(L"Container"));
   ASSERT_NE(tabs, nullptr);
   const std::pair<const wchar_t*, bool> pages[] = {{L"LoginWindow", frame->LoginPage() != nullptr},
                                                    {L"ServiceWindow", frame->ServicePanel() != nullptr},

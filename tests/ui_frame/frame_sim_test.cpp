@@ -19,8 +19,8 @@
 #include "tests/sim_core/sim_client.h"
 #include "tests/sim_core/sim_process.h"
 #include "tests/ui_frame/frame_fixture.h"
-#include "ui/notice_manager.h"
 #include "toolkit/main_window_target.h"
+#include "ui/notice_manager.h"
 
 namespace zvtest {
 namespace {
@@ -30,7 +30,8 @@ using zv::sim::test::CSimClient;
 using zv::sim::test::CSimProcess;
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 class FrameSimTest : public FrameTest {
@@ -96,7 +97,8 @@ class FrameSimTest : public FrameTest {
     zv::CStreamPlayer::Instance().Stop();
     // Readers and loops may be blocked sending to this thread: keep it running meanwhile.
     PumpUntil([] { return zv::CStreamPlayer::Instance().ActiveReaders() == 0; }, 10000);
-    PumpUntil([] { return zv::CControlClient::Instance().WaitForLoops(std::chrono::milliseconds(0)); }, 10000);
+    PumpUntil([] { return zv::CControlClient::Instance().WaitForLoops(std::chrono::milliseconds(0)); },
+              10000);
     FrameTest::TearDown();
     zv::CMainWindowNotifier::Instance().SetTarget(nullptr);
   }
@@ -109,7 +111,9 @@ class FrameSimTest : public FrameTest {
     return n;
   }
 
-  static int ControlSessions() { return static_cast<int>(s_admin->Admin("control/state")["sessions"].size()); }
+  static int ControlSessions() {
+    return static_cast<int>(s_admin->Admin("control/state")["sessions"].size());
+  }
 
   static inline CSimProcess* s_sim = nullptr;
   static inline CSimClient* s_admin = nullptr;
@@ -139,8 +143,9 @@ TEST_F(FrameSimTest, SessionTimeoutTellsTheServiceBeforeItsBox) {
   OpenDevice();
   s_admin->Admin("log/clear");
   m_journal.Clear();
-  std::vector<BoxSeen> boxes = WithBoxes(m_frame, m_journal, [&] { Send(zv::UWM_SESSION_TIMEOUT); },
-                                         [] { return std::to_string(Requests("/user/logout.html")); });
+  std::vector<BoxSeen> boxes = WithBoxes(
+      m_frame, m_journal, [&] { Send(zv::UWM_SESSION_TIMEOUT); },
+      [] { return std::to_string(Requests("/user/logout.html")); });
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].box.text, L"会话超时，请重新登录！");
   EXPECT_EQ(boxes[0].extra, "1");
@@ -176,20 +181,23 @@ TEST_F(FrameSimTest, BackKeyAndAFailedStreamDuringARealSession) {
     const Json::Value log = s_admin->Admin("control/log");
     for (const Json::Value& m : log["messages"]) {
       const std::string type = m["type"].asString();
-      if (type.find("KEY") != std::string::npos) keys.push_back(type + ":" + std::to_string(m["keyCode"].asInt()));
+      if (type.find("KEY") != std::string::npos)
+        keys.push_back(type + ":" + std::to_string(m["keyCode"].asInt()));
     }
     return keys.size() >= 2;
   });
   EXPECT_EQ(keys, (std::vector<std::string>{"CTRL_KEY_DOWN:158", "CTRL_KEY_UP:158"}));
 
   // At the box both connections have been stopped and the list is on screen.
-  std::vector<BoxSeen> boxes = WithBoxes(m_frame, m_journal, [&] { Send(zv::UWM_STREAM_CONNECT_FAILED); }, [] {
-    const bool running = zv::CStreamPlayer::Instance().IsRunning();
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (ControlSessions() > 0 && std::chrono::steady_clock::now() < until)
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return std::string(running ? "stream" : "-") + "/" + std::to_string(ControlSessions());
-  });
+  std::vector<BoxSeen> boxes = WithBoxes(
+      m_frame, m_journal, [&] { Send(zv::UWM_STREAM_CONNECT_FAILED); },
+      [] {
+        const bool running = zv::CStreamPlayer::Instance().IsRunning();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (ControlSessions() > 0 && std::chrono::steady_clock::now() < until)
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return std::string(running ? "stream" : "-") + "/" + std::to_string(ControlSessions());
+      });
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].box.text, L"连接图像服务器失败");
   EXPECT_EQ(boxes[0].extra, "-/0");

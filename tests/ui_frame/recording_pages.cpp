@@ -81,9 +81,13 @@ class CAgreementRecorder : public CRecordingPage, public zv::ui::IAgreementPage 
 
 }  // namespace
 
-std::string Narrow(const std::wstring& text) { return QString::fromStdWString(text).toStdString(); }
+std::string Narrow(const std::wstring& text) {
+  return QString::fromStdWString(text).toStdString();
+}
 
-bool Journal::Has(const std::string& entry) const { return IndexOf(entry) >= 0; }
+bool Journal::Has(const std::string& entry) const {
+  return IndexOf(entry) >= 0;
+}
 
 int Journal::IndexOf(const std::string& entry) const {
   for (size_t i = 0; i < entries.size(); ++i)
@@ -91,7 +95,8 @@ int Journal::IndexOf(const std::string& entry) const {
   return -1;
 }
 
-CRecordingPage::CRecordingPage(const std::wstring& name, Journal& journal) : m_journal(journal), m_tag(Tag(name)) {
+CRecordingPage::CRecordingPage(const std::wstring& name, Journal& journal)
+    : m_journal(journal), m_tag(Tag(name)) {
   SetName(name);
 }
 

@@ -32,7 +32,9 @@ class CRecordingPage : public DuiLib::CContainerUI {
  public:
   CRecordingPage(const std::wstring& name, Journal& journal);
   void Note(const std::string& what) { m_journal.Add(m_tag + "." + what); }
-  void NoteNotify(DuiLib::TNotifyUI& msg) { Note("Notify(" + Narrow(msg.pSender ? msg.pSender->GetName() : L"") + ")"); }
+  void NoteNotify(DuiLib::TNotifyUI& msg) {
+    Note("Notify(" + Narrow(msg.pSender ? msg.pSender->GetName() : L"") + ")");
+  }
 
  private:
   Journal& m_journal;
@@ -73,11 +75,15 @@ class CServicePanelRecorder : public CRecordingPage, public zv::ui::IServicePane
 class CPlayerPageRecorder : public CRecordingPage, public zv::ui::IPlayerPage {
  public:
   explicit CPlayerPageRecorder(Journal& j) : CRecordingPage(L"ShowPlayerWindow", j) {}
-  void OnVideoSize(int w, int h) override { Note("OnVideoSize(" + std::to_string(w) + "," + std::to_string(h) + ")"); }
+  void OnVideoSize(int w, int h) override {
+    Note("OnVideoSize(" + std::to_string(w) + "," + std::to_string(h) + ")");
+  }
   void OnVideoFrame(const zv::VideoFrame*) override { Note("OnVideoFrame"); }
   void StartPlayback(DuiLib::HWND) override { Note("StartPlayback"); }
   void OnAdTick(DuiLib::HWND) override { Note("OnAdTick"); }
-  void SetFrameReceived(bool received) override { Note(std::string("SetFrameReceived(") + (received ? "1" : "0") + ")"); }
+  void SetFrameReceived(bool received) override {
+    Note(std::string("SetFrameReceived(") + (received ? "1" : "0") + ")");
+  }
 };
 
 class CWaitingPageRecorder : public CRecordingPage, public zv::ui::IWaitingPage {
