@@ -18,6 +18,7 @@
 #include "player/video_frame.h"
 #include "toolkit/automation_server.h"
 #include "toolkit/ui_activex.h"
+#include "toolkit/ui_label.h"
 #include "toolkit/ui_manager.h"
 #include "toolkit/ui_render.h"
 #include "toolkit/ui_window.h"
@@ -176,6 +177,13 @@ bool CShowPlayerUI::OverTarget(const DuiLib::POINT& pt) const {
 
 void CShowPlayerUI::SelectTab(int tab) {
   if (m_switch) m_switch->SelectItem(tab);
+  if (!m_layoutRoot) return;
+  DuiLib::CControlUI* line = m_layoutRoot->FindByName(L"Label_PlayerState");
+  auto* state = line ? static_cast<DuiLib::CLabelUI*>(line->GetInterface(L"Label")) : nullptr;
+  if (!state) return;
+  const bool ad = tab == kAdTab;
+  state->SetText(ad ? L"广告结束后即可控制设备" : L"画面与操作实时同步");
+  state->SetTextColor(ad ? 0xFFF5A623 : 0xFF22B573);
 }
 
 // ---------------------------------------------------------------- video
@@ -299,10 +307,17 @@ void CShowPlayerUI::ForwardPointer(DuiLib::TEventUI& event) {
 
 // ---------------------------------------------------------------- ads
 
-void CShowPlayerUI::ShowDeviceName(const std::string& padName) {
+void CShowPlayerUI::SetLabel(const wchar_t* name, const std::wstring& text) {
   if (!m_layoutRoot) return;
-  if (DuiLib::CControlUI* label = m_layoutRoot->FindByName(L"Label_PlayerDeviceName"))
-    label->SetText(zv::AnsiToWide(padName));
+  if (DuiLib::CControlUI* label = m_layoutRoot->FindByName(name)) label->SetText(text);
+}
+
+void CShowPlayerUI::ShowDeviceInfo(const zv::PadInfo& pad) {
+  SetLabel(L"Label_PlayerDeviceName", zv::AnsiToWide(pad.padName.empty() ? pad.padCode : pad.padName));
+  SetLabel(L"Label_PlayerPadCode", zv::AnsiToWide(pad.padCode));
+  SetLabel(L"Label_PlayerGrade", pad.padGrade == "0" ? L"普通设备" : L"VIP设备");
+  SetLabel(L"Label_PlayerControlTime", zv::AnsiToWide(zv::FormatMinutes(pad.leftControlTime)));
+  SetLabel(L"Label_PlayerOnlineTime", std::to_wstring(pad.leftOnlineTime) + L" 天");
 }
 
 void CShowPlayerUI::StartPlayback(DuiLib::HWND mainWnd) {
@@ -316,7 +331,7 @@ void CShowPlayerUI::StartPlayback(DuiLib::HWND mainWnd) {
     return;
   }
   m_adTime = pad->adPlayTime;
-  ShowDeviceName(pad->padName.empty() ? pad->padCode : pad->padName);
+  ShowDeviceInfo(*pad);
   if (pad->padGrade == "0" && m_adTime > 0) {
     SelectTab(kAdTab);
     if (m_adBrowser) {

@@ -18,6 +18,10 @@ class CTabLayoutUI;
 class CWebBrowserUI;
 }  // namespace DuiLib
 
+namespace zv {
+struct PadInfo;
+}
+
 namespace zv::ui {
 class CChildPage;
 }
@@ -75,7 +79,8 @@ class CShowPlayerUI : public DuiLib::CContainerUI,
   void PaintPicture(QPainter& painter, const DuiLib::RECT& rcPaint);
   void NoteFrameShown();
   void SelectTab(int tab);
-  void ShowDeviceName(const std::string& padName);
+  void SetLabel(const wchar_t* name, const std::wstring& text);
+  void ShowDeviceInfo(const zv::PadInfo& pad);
   void RegisterState();
 
   DuiLib::CPaintManagerUI& m_paintManager;

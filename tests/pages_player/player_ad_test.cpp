@@ -70,6 +70,8 @@ TEST_F(PlayerAdTest, DevicesWithoutAnAdShowTheVideoTabAtOnce) {
   Frame();
   EXPECT_EQ(m_page->PlayerTab(), CShowPlayerUI::kVideoTab);
   EXPECT_EQ(m_host.Find(L"Label_PlayerDeviceName")->GetText(), L"PAD-NOAD name");
+  EXPECT_EQ(m_host.Find(L"Label_PlayerPadCode")->GetText(), L"PAD-NOAD");
+  EXPECT_EQ(m_host.Find(L"Label_PlayerGrade")->GetText(), L"普通设备");
 }
 
 TEST_F(PlayerAdTest, AdPageIsLoadedWithTheHostHandlerAndTheCountdownOverIt) {
