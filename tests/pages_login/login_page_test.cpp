@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <memory>
@@ -167,6 +168,13 @@ TEST_F(LoginPageTest, TypingMarksThePasswordEditedAndANewNameClearsIt) {
   EXPECT_EQ(Text(L"Edit_UserName"), L"demo2");
   EXPECT_EQ(Text(L"Edit_Password"), L"");
   EXPECT_TRUE(page->IsPasswordEdited());
+
+  // Focus in the password box selects all of it, so typing replaces the placeholder.
+  page->Init(false, host->GetHWND());
+  auto* password = dynamic_cast<DuiLib::CEditUI*>(host->Find(L"Edit_Password"));
+  password->SetFocus();
+  ASSERT_NE(password->GetNativeEdit(), nullptr);
+  EXPECT_EQ(password->GetNativeEdit()->selectedText(), QStringLiteral("********"));
 
   // Credentials put in by the bind popup count as typed.
   page->Init(false, host->GetHWND());

@@ -5,6 +5,7 @@
 #include "api/app_context.h"
 #include "api/service_api.h"
 #include "app/events.h"
+#include "platform/shell_open.h"
 #include "player/stream_player.h"
 #include "tests/ui_frame/frame_fixture.h"
 #include "toolkit/ui_button.h"
@@ -301,6 +302,20 @@ TEST_F(FrameTest, LoginResultPathsOfTheFrame) {
   EXPECT_TRUE(boxes.empty());
   EXPECT_TRUE(m_journal.Has("login.ShowBindMobileWindow(5)"));
   EXPECT_EQ(m_frame->LoggedIn(), 0);
+
+  // Code 3: the updater starts once the box has been answered.
+  m_journal.Clear();
+  done.resultCode = 3;
+  done.resultMessage.clear();
+  const size_t opened = zv::ShellOpenHistory().size();
+  boxes = WithBoxes(
+      m_frame, m_journal, [&] { Send(zv::UWM_LOGIN_DONE, reinterpret_cast<uintptr_t>(&done)); },
+      [] { return std::to_string(zv::ShellOpenHistory().size()); });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].box.text, L"登录失败");
+  EXPECT_EQ(boxes[0].extra, std::to_string(opened));
+  ASSERT_EQ(zv::ShellOpenHistory().size(), opened + 1);
+  EXPECT_EQ(zv::ShellOpenHistory().back(), L"Update.exe");
 
   // A null record is nothing.
   m_journal.Clear();
