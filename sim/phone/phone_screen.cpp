@@ -149,8 +149,16 @@ std::string KeyLine(const PhoneScreenState& s) {
 
 std::string QualityLine(const PhoneScreenState& s) {
   const QualityProfile& p = ProfileFor(s.quality);
-  return "Q" + std::to_string(p.value) + " " + p.name + " " + std::to_string(p.bitrate / 1000) + "K " +
-         std::to_string(p.fps) + "FPS";
+  std::string line = "Q";
+  line += std::to_string(p.value);
+  line += ' ';
+  line += p.name;
+  line += ' ';
+  line += std::to_string(p.bitrate / 1000);
+  line += "K ";
+  line += std::to_string(p.fps);
+  line += "FPS";
+  return line;
 }
 
 void RenderPhoneScreen(const PhoneScreenState& state, CYuvCanvas& canvas) {
