@@ -31,10 +31,7 @@ class CNoTray : public zv::ITrayBackend {
 class LoginFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(LoginSim::StartError().empty()) << LoginSim::StartError();
-    ForgetEverything();
-    LoginSim::Admin("reset");
-    LoginSim::Admin("log/clear");
+    ASSERT_NO_FATAL_FAILURE(StartClean());
   }
   void TearDown() override {
     if (hwnd && DuiLib::IsWindow(hwnd)) {

@@ -366,6 +366,13 @@ void ForgetEverything() {
   CSettings::SaveLoginSettings(context);
 }
 
+void StartClean() {
+  ASSERT_TRUE(LoginSim::StartError().empty()) << LoginSim::StartError();
+  ForgetEverything();
+  LoginSim::Admin("reset");
+  LoginSim::Admin("log/clear");
+}
+
 std::string DigestOf(const std::string& userIdText, const std::string& password) {
   return CServiceApi::MakePasswordDigest(userIdText, password);
 }

@@ -104,6 +104,9 @@ class CBoxAnswerer {
 
 // The remembered values of a fresh profile (context and settings store).
 void ForgetEverything();
+// The start of every test: the sim running, its scenario and log reset, nothing remembered.
+// Fails the test (fatally) when the sim did not start.
+void StartClean();
 std::string DigestOf(const std::string& userIdText, const std::string& password);
 // The text of the settings file (empty when none was written).
 std::string SettingsFileText();

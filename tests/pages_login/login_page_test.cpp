@@ -32,10 +32,7 @@ using zv::pages::CLoginUI;
 class LoginPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(LoginSim::StartError().empty()) << LoginSim::StartError();
-    ForgetEverything();
-    LoginSim::Admin("reset");
-    LoginSim::Admin("log/clear");
+    ASSERT_NO_FATAL_FAILURE(StartClean());
     Open();
   }
   void TearDown() override {

@@ -19,10 +19,7 @@ using zv::pages::CLoginUI;
 class LoginSimTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(LoginSim::StartError().empty()) << LoginSim::StartError();
-    ForgetEverything();
-    LoginSim::Admin("reset");
-    LoginSim::Admin("log/clear");
+    ASSERT_NO_FATAL_FAILURE(StartClean());
     host = std::make_unique<CLoginHost>();
     ASSERT_TRUE(host->Open());
     page = host->Page();
