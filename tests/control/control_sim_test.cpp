@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "api/app_context.h"
@@ -113,11 +115,21 @@ TEST_F(ControlSimTest, WholeSessionIsSeenInTheNodeLog) {
   EXPECT_TRUE(client.WaitForLoops(10s));
 }
 
+std::string ToHex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%X", value);
+  return text;
+}
+
 TEST_F(ControlSimTest, ExpiredSessionIsTurnedAwayAtTheHello) {
   EXPECT_TRUE(m_client->Admin("sessions/expire")["ok"].asBool());
   ASSERT_EQ(CControlClient::Instance().Connect("PAD-FREE-1"), 0);
   // The node closes after each hello; the client tries three more times, then gives up.
-  ASSERT_TRUE(m_window.WaitForMessage(UWM_CTRL_CONNECTION_LOST, 20s));
+  ASSERT_TRUE(m_window.WaitForMessage(UWM_CTRL_CONNECTION_LOST, 20s)) << [&] {
+    std::string seen = "events:";
+    for (uint32_t message : m_window.Messages()) seen += " 0x" + ToHex(message);
+    return seen + "\nnode log: " + NodeLog().toStyledString();
+  }();
   EXPECT_EQ(m_window.Count(UWM_CTRL_RECONNECTING), 3u);
   EXPECT_EQ(m_window.Count(UWM_STREAM_STARTED), 0u);
   Json::Value log = NodeLog();
